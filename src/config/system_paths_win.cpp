@@ -1,0 +1,20 @@
+#include <windows.h>
+
+#include "config/system_paths.h"
+
+uint32_t windowsDirectory(char* buffer, uint32_t size) { return GetWindowsDirectoryA(buffer, size); }
+
+std::string replaceFile(const char* source, const char* target) {
+    if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return {};
+    const DWORD error = GetLastError();
+    char text[512] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, sizeof text, nullptr);
+    std::string reason = text;
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    return reason.empty() ? "system error " + std::to_string(error) : reason;
+}
+
+void setWindowsDirectoryForTesting(const char*) {}

@@ -1,0 +1,110 @@
+#include "fire/fire_engine.h"
+
+#include <algorithm>
+
+#include "fire/fire_kernels.h"
+#include "fire/random_source.h"
+
+namespace {
+// The seeding draws its values below this fixed bound, whatever the palette size.
+constexpr int32_t seedValueRange = 640;
+// The palette builders always fill this many entries.
+constexpr uint32_t builtPaletteEntries = 640;
+
+constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+} // namespace
+
+FireEngine::FireEngine(int32_t width, int32_t height, uint32_t paletteSize)
+    : width_(width), height_(height), paletteSize_(paletteSize),
+      heat_(size_t(std::max(width, 0)) * size_t(std::max(height, 0)), 0),
+      standardPalette_(std::max(paletteSize, builtPaletteEntries), 0),
+      yellowPalette_(std::max(paletteSize, builtPaletteEntries), 0),
+      currentPalette_(std::max(paletteSize, 1u), 0) {
+    buildYellowPalette();
+    buildStandardPalette();
+}
+
+FireEngine::~FireEngine() = default;
+
+void FireEngine::step() {
+    // Seed row: one in two repetitions writes a random value, one in ten the hottest value, one
+    // in ten clears four random cells, the rest leave the row alone. Every repetition takes its
+    // three draws, used or not, because the draws are shared with the rest of the saver.
+    if (width_ > 0 && height_ >= 2) {
+        int32_t* seedRow = heat_.data() + size_t(width_) * size_t(height_ - 2);
+        for (int32_t i = 0; i < width_; ++i) {
+            const int32_t choice = drawMod(10);
+            const int32_t column = drawMod(width_);
+            const int32_t value = drawMod(seedValueRange);
+            switch (choice) {
+            case 0: case 1: case 2: case 3: case 4:
+                seedRow[column] = value;
+                break;
+            case 6:
+                seedRow[column] = int32_t(paletteSize_);
+                break;
+            case 8:
+                for (int k = 0; k < 4; ++k)
+                    seedRow[drawMod(width_)] = 0;
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    diffuse();
+}
+
+void FireEngine::diffuse() {
+    if (width_ <= 0 || height_ < 3)
+        return;
+    diffuseHeat(heat_.data(), width_, int64_t(width_) * (height_ - 2) - 2);
+}
+
+int32_t FireEngine::render(uint32_t* pixels) const {
+    if (width_ <= 0 || height_ < 3)
+        return 0;
+    const int64_t count = int64_t(width_) * (height_ - 2);
+    renderHeat(heat_.data(), count, currentPalette_.data(), paletteSize_, pixels + 2 * size_t(width_));
+    return int32_t(count);
+}
+
+void FireEngine::buildStandardPalette() {
+    // Black to red, red to yellow, then yellow; each ramp climbs in steps of 2 up to 254.
+    for (uint32_t i = 0; i < builtPaletteEntries; ++i) {
+        if (i < 128)
+            standardPalette_[i] = rgb(2 * i, 0, 0);
+        else if (i < 256)
+            standardPalette_[i] = rgb(255, 2 * (i - 128), 0);
+        else
+            standardPalette_[i] = rgb(255, 255, 0);
+    }
+}
+
+void FireEngine::buildYellowPalette() {
+    // Black to yellow, yellow to white, then white.
+    for (uint32_t i = 0; i < builtPaletteEntries; ++i) {
+        if (i < 128)
+            yellowPalette_[i] = rgb(2 * i, 2 * i, 0);
+        else if (i < 256)
+            yellowPalette_[i] = rgb(255, 255, 2 * (i - 128));
+        else
+            yellowPalette_[i] = rgb(255, 255, 255);
+    }
+}
+
+void FireEngine::blendPalettes(int32_t factor) {
+    // Red and blue travel together in one masked word, green in another; the red channels of
+    // the two palettes are equal, so the red-and-blue product stays inside 32 bits.
+    const int32_t f = int16_t(factor & 0xFFFF);
+    auto blendMasked = [f](uint32_t a, uint32_t b, uint32_t mask) {
+        const int64_t am = a & mask;
+        const int64_t bm = b & mask;
+        return uint32_t((((bm - am) * f) >> 8) + am) & mask;
+    };
+    for (uint32_t i = 0; i < paletteSize_; ++i) {
+        const uint32_t a = standardPalette_[i];
+        const uint32_t b = yellowPalette_[i];
+        currentPalette_[i] = blendMasked(a, b, 0xFF00FF) | blendMasked(a, b, 0xFF00);
+    }
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The fire engine: a grid of integer heat values the size of the picture. Each step seeds the
+// second-to-last row at random and runs one in-place averaging pass that carries heat upward;
+// `render` turns the grid into 0x00RRGGBB pixels through the current palette. The engine also
+// holds the glyph sheet and the message script, whose operations live in src/text/.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <span>
+#include <vector>
+
+class ParticleList;
+
+class FireEngine {
+  public:
+    FireEngine(int32_t width, int32_t height, uint32_t paletteSize);
+    ~FireEngine();
+    FireEngine(const FireEngine&) = delete;
+    FireEngine& operator=(const FireEngine&) = delete;
+
+    // --- heat grid ---
+    void step();
+    void diffuse();
+    // Writes rows 0 ... height-3 of the grid to pixel rows 2 ... height-1 of `pixels` (row
+    // stride `width`); returns the number of pixels written.
+    int32_t render(uint32_t* pixels) const;
+    // No bounds check: callers pass 0 <= x < width and 0 <= y < height.
+    void setCell(int32_t x, int32_t y, int32_t value) { heat_[size_t(y) * size_t(width_) + size_t(x)] = value; }
+
+    // --- palettes ---
+    void buildStandardPalette();
+    void buildYellowPalette();
+    // Only the low 16 bits of `factor` count, as a signed 16-bit number.
+    void blendPalettes(int32_t factor);
+
+    // --- glyph sheet (src/text/font_loader.cpp) ---
+    // 1 loaded, -1 cannot open, -2 wrong image type or pixel depth (or a broken header).
+    int32_t loadFont(const char* path, int32_t glyphSize);
+
+    // --- message script (src/text/message_script.cpp) ---
+    bool openScript(const char* path);
+    std::unique_ptr<ParticleList> nextMessage();
+    uint32_t getHoldTime() const { return holdTime_; }
+
+    // --- glyph particles (src/text/glyph_particles.cpp) ---
+    std::unique_ptr<ParticleList> layoutMessage(int32_t x, int32_t y, const char* text) const;
+    void drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame) const;
+    void drawParticles(ParticleList& list, uint32_t* frame) const;
+    void moveParticles(ParticleList& list) const;
+
+    // --- read access, for the other subsystems and for tests ---
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    uint32_t paletteSize() const { return paletteSize_; }
+    std::span<const int32_t> heat() const { return heat_; }
+    std::span<const uint32_t> standardPalette() const { return standardPalette_; }
+    std::span<const uint32_t> yellowPalette() const { return yellowPalette_; }
+    std::span<const uint32_t> currentPalette() const { return currentPalette_; }
+    int32_t glyphSize() const { return glyphSize_; }
+    int32_t fontWidth() const { return fontWidth_; }
+    int32_t fontHeight() const { return fontHeight_; }
+    std::span<const uint32_t> fontPixels() const { return fontPixels_; }
+    bool fontLoaded() const { return !fontPixels_.empty(); }
+
+  private:
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    int32_t width_;
+    int32_t height_;
+    uint32_t paletteSize_;
+    std::vector<int32_t> heat_;
+    std::vector<uint32_t> standardPalette_;
+    std::vector<uint32_t> yellowPalette_;
+    std::vector<uint32_t> currentPalette_;
+    // Until a sheet is loaded there is nothing to draw from; the glyph size still steers the
+    // line wrap of the layout.
+    int32_t glyphSize_ = 50;
+    int32_t fontWidth_ = 0;
+    int32_t fontHeight_ = 0;
+    uint32_t holdTime_ = 0;
+    std::unique_ptr<std::FILE, FileCloser> messageFile_;
+    std::vector<uint32_t> fontPixels_;
+};

@@ -1,0 +1,162 @@
+#include "fire/fire_kernels.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define EMBERHALL_X86 1
+#endif
+
+// The pass is in place and each target takes its freshly updated left neighbour, so it looks
+// serial. The chain can be broken exactly: with S the sum of a target's seven other terms and p
+// its left neighbour, n = floor((S + p) / 8), and for integers
+//     floor((floor(a / 8) + b) / 8) = floor((a + 8b) / 64),
+// so the fourth of four neighbouring targets is floor((S0 + 8 S1 + 64 S2 + 512 S3 + p) / 4096).
+// Only that one step stays in the chain; the other three follow from p in parallel. Heat stays
+// in 0 ... 640, so the weighted sums stay far inside 32 bits.
+
+void diffuseHeatPlain(int32_t* cells, int32_t width, int64_t lastTarget) {
+    const int64_t w = width;
+    for (int64_t t = 1; t <= lastTarget; ++t) {
+        cells[t] = (cells[t - 1] + cells[t] + cells[t + 1] + cells[t + w - 1] + cells[t + w + 1] +
+                    cells[t + 2 * w - 1] + cells[t + 2 * w] + cells[t + 2 * w + 1]) >>
+                   3;
+    }
+}
+
+void renderHeatPlain(const int32_t* cells, int64_t count, const uint32_t* palette,
+                     uint32_t paletteSize, uint32_t* pixels) {
+    const uint32_t top = paletteSize - 1;
+    for (int64_t i = 0; i < count; ++i) {
+        const uint32_t v = uint32_t(cells[i]);
+        pixels[i] = palette[v < paletteSize ? v : top];
+    }
+}
+
+#ifdef EMBERHALL_X86
+namespace {
+
+constexpr int blockLength = 256; // targets per block; a multiple of 8
+
+__attribute__((target("avx2"))) void diffuseHeatAvx2(int32_t* cells, int32_t width,
+                                                     int64_t lastTarget) {
+    const int64_t w = width;
+    alignas(32) int32_t weighted[blockLength];
+    alignas(32) int32_t carry[blockLength / 4 + 2];
+    const __m256i weightShift = _mm256_setr_epi32(0, 3, 6, 9, 0, 3, 6, 9);
+    const __m256i resultShift = _mm256_setr_epi32(3, 6, 9, 12, 3, 6, 9, 12);
+    const __m256i carryLanes = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+
+    int64_t t = 1;
+    int32_t left = cells[0];
+    for (; t + blockLength - 1 <= lastTarget; t += blockLength) {
+        const int32_t* block = cells + t;
+#define at(offset) _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + (offset)))
+        // The upper part of the fire is cold: where every term of a block and the left
+        // neighbour are 0, every target stays 0 and the block is left as it is. The terms of the
+        // block lie in three spans, its own row and the two below, each one cell wider at a side.
+        if (left == 0) {
+            __m256i anyHeat = _mm256_or_si256(_mm256_or_si256(at(blockLength - 7), at(w + blockLength - 7)),
+                                              at(2 * w + blockLength - 7));
+            for (int j = 0; j < blockLength; j += 8)
+                anyHeat = _mm256_or_si256(anyHeat, _mm256_or_si256(_mm256_or_si256(at(j), at(w - 1 + j)),
+                                                                   at(2 * w - 1 + j)));
+            if (_mm256_testz_si256(anyHeat, anyHeat))
+                continue;
+        }
+        // Every term but the left neighbour is a value from before the pass; all of them lie at
+        // or after t, which this block has not written yet.
+        for (int j = 0; j < blockLength; j += 8) {
+            __m256i s = _mm256_add_epi32(_mm256_add_epi32(at(j), at(j + 1)),
+                                         _mm256_add_epi32(at(j + w - 1), at(j + w + 1)));
+            s = _mm256_add_epi32(s, _mm256_add_epi32(_mm256_add_epi32(at(j + 2 * w - 1), at(j + 2 * w)),
+                                                     at(j + 2 * w + 1)));
+            // Prefix sums of S0, 8 S1, 64 S2, 512 S3 within each group of four.
+            s = _mm256_sllv_epi32(s, weightShift);
+            s = _mm256_add_epi32(s, _mm256_slli_si256(s, 4));
+            s = _mm256_add_epi32(s, _mm256_slli_si256(s, 8));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(weighted + j), s);
+            // The chain itself: one add and one shift per group of four.
+            carry[j / 4] = left;
+            left = (_mm_extract_epi32(_mm256_castsi256_si128(s), 3) + left) >> 12;
+            carry[j / 4 + 1] = left;
+            left = (_mm_extract_epi32(_mm256_extracti128_si256(s, 1), 3) + left) >> 12;
+        }
+#undef at
+        for (int j = 0; j < blockLength; j += 8) {
+            const __m256i pair =
+                _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(carry + j / 4)));
+            const __m256i lefts = _mm256_permutevar8x32_epi32(pair, carryLanes);
+            const __m256i sums =
+                _mm256_add_epi32(_mm256_load_si256(reinterpret_cast<const __m256i*>(weighted + j)), lefts);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(cells + t + j),
+                                _mm256_srav_epi32(sums, resultShift));
+        }
+    }
+    for (; t <= lastTarget; ++t) {
+        left = (left + cells[t] + cells[t + 1] + cells[t + w - 1] + cells[t + w + 1] +
+                cells[t + 2 * w - 1] + cells[t + 2 * w] + cells[t + 2 * w + 1]) >>
+               3;
+        cells[t] = left;
+    }
+}
+
+__attribute__((target("avx2"))) void renderHeatAvx2(const int32_t* cells, int64_t count,
+                                                    const uint32_t* palette, uint32_t paletteSize,
+                                                    uint32_t* pixels) {
+    const __m256i top = _mm256_set1_epi32(int32_t(paletteSize - 1));
+    const __m256i cold = _mm256_set1_epi32(int32_t(palette[0]));
+    // The picture is written once and next read by the presenting code, so it bypasses the
+    // cache: that spares reading the old frame in before overwriting it.
+    int64_t i = 0;
+    while (i < count && (reinterpret_cast<uintptr_t>(pixels + i) & 31) != 0) {
+        renderHeatPlain(cells + i, 1, palette, paletteSize, pixels + i);
+        ++i;
+    }
+    for (; i + 8 <= count; i += 8) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells + i));
+        // Most of the picture is cold fire: eight zeros need no gather.
+        const __m256i colour =
+            _mm256_testz_si256(v, v)
+                ? cold
+                : _mm256_i32gather_epi32(reinterpret_cast<const int*>(palette),
+                                         _mm256_min_epu32(v, top), 4);
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(pixels + i), colour);
+    }
+    _mm_sfence();
+    renderHeatPlain(cells + i, count - i, palette, paletteSize, pixels + i);
+}
+
+bool haveAvx2() {
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return have;
+}
+
+} // namespace
+#endif
+
+void diffuseHeat(int32_t* cells, int32_t width, int64_t lastTarget) {
+#ifdef EMBERHALL_X86
+    if (haveAvx2())
+        return diffuseHeatAvx2(cells, width, lastTarget);
+#endif
+    diffuseHeatPlain(cells, width, lastTarget);
+}
+
+void renderHeat(const int32_t* cells, int64_t count, const uint32_t* palette, uint32_t paletteSize,
+                uint32_t* pixels) {
+#ifdef EMBERHALL_X86
+    if (haveAvx2())
+        return renderHeatAvx2(cells, count, palette, paletteSize, pixels);
+#endif
+    renderHeatPlain(cells, count, palette, paletteSize, pixels);
+}
+
+const char* fireKernelName() {
+#ifdef EMBERHALL_X86
+    if (haveAvx2())
+        return "avx2";
+#endif
+    return "plain";
+}
