@@ -1,0 +1,133 @@
+# Shared shell functions of the Wine test bench: a private prefix, a private X server, the data
+# files, the saver started and ended the way a user would. Sourced by the test scripts; every
+# process started here is ended by its own id.
+
+EH_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# The prefix lives in the build tree; quiet, and no Mono or Gecko prompts.
+eh_wine_env() {
+    : "${EH_BUILD_DIR:=$EH_SOURCE_DIR/build/windows}"
+    export WINEPREFIX="${WINEPREFIX:-$EH_BUILD_DIR/wineprefix}"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+    EH_WINDOWS_DIR="$WINEPREFIX/drive_c/windows"
+}
+
+# Creates the prefix once; concurrent callers wait for the first.
+eh_prefix_ready() {
+    eh_wine_env
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            wineboot -i >/dev/null 2>&1 || true
+            wineserver -w
+        fi
+    ) 9>"$WINEPREFIX.lock"
+}
+
+# Starts a private X server of the given size (default 1024x768) and points DISPLAY at it.
+# -noreset keeps the server (and the pointer position) when its last client leaves.
+eh_start_xvfb() {
+    local size=${1:-1024x768}
+    local fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 7 -screen 0 "${size}x24" -noreset -nolisten tcp 7>"$fifo" 2>/dev/null &
+    EH_XVFB_PID=$!
+    local display
+    read -r -t 20 display <"$fifo" || true
+    rm -f "$fifo"
+    if [ -z "$display" ]; then
+        echo "Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$display"
+}
+
+eh_stop_xvfb() {
+    if [ -n "${EH_XVFB_PID:-}" ]; then
+        kill "$EH_XVFB_PID" 2>/dev/null || true
+        wait "$EH_XVFB_PID" 2>/dev/null || true
+        EH_XVFB_PID=
+    fi
+}
+
+# Copies the default data files into the prefix's Windows directory.
+eh_install_data() {
+    eh_wine_env
+    cp -r "$EH_SOURCE_DIR/data/." "$EH_WINDOWS_DIR/"
+}
+
+# Starts a Windows program in the background under Wine; its id is left in EH_PID.
+eh_start() {
+    eh_wine_env
+    wine "$@" >/dev/null 2>&1 &
+    EH_PID=$!
+}
+
+# Waits up to $2 seconds (default 20) for process $1 to end; prints its exit code, or "running".
+eh_wait_exit() {
+    local pid=$1 limit=${2:-20} waited=0
+    while kill -0 "$pid" 2>/dev/null; do
+        if [ "$waited" -ge "$((limit * 10))" ]; then
+            echo running
+            return 0
+        fi
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    local rc=0
+    wait "$pid" 2>/dev/null || rc=$?
+    echo "$rc"
+}
+
+# Waits up to $2 seconds for a visible window titled $1.
+eh_wait_window() {
+    local title=$1 limit=${2:-30} waited=0
+    until xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1; do
+        if [ "$waited" -ge "$((limit * 10))" ]; then
+            return 1
+        fi
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+}
+
+# A key held long enough for a once-a-frame state read to see it.
+eh_hold_key() {
+    xdotool keydown "$1"
+    sleep 0.3
+    xdotool keyup "$1"
+}
+
+eh_screenshot() {
+    import -window root "$1"
+}
+
+# Ends a process that is still running (by id) and Wine's server of the prefix.
+eh_kill() {
+    if [ -n "${1:-}" ] && kill -0 "$1" 2>/dev/null; then
+        kill "$1" 2>/dev/null || true
+        wait "$1" 2>/dev/null || true
+    fi
+}
+
+eh_stop_wine() {
+    eh_wine_env
+    wineserver -k 2>/dev/null || true
+}
+
+# Prints "ok" if the condition holds, else a message; counts failures in EH_FAILURES.
+EH_FAILURES=0
+eh_check() {
+    local what=$1
+    shift
+    if "$@"; then
+        echo "ok   - $what"
+    else
+        echo "FAIL - $what"
+        EH_FAILURES=$((EH_FAILURES + 1))
+    fi
+}
