@@ -1,0 +1,34 @@
+# Installs the Debian packages the build and the tests need, when any is missing. Sourced by
+# scripts/run and scripts/test.
+
+EH_PACKAGES=(
+    cmake g++ make pkg-config git
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    clang-14 libclang-rt-14-dev
+    mingw-w64 wine wine64
+    xvfb x11-utils xdotool imagemagick
+    pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame
+    nsis
+    libfreetype-dev fonts-dejavu-core libstb-dev libsndfile1-dev
+)
+
+eh_install_missing() {
+    local missing=()
+    local package
+    for package in "${EH_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    if [ "${#missing[@]}" -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
