@@ -67,20 +67,21 @@ eh_start() {
     EH_PID=$!
 }
 
-# Waits up to $2 seconds (default 20) for process $1 to end; prints its exit code, or "running".
+# Waits up to $2 seconds (default 20) for process $1 to end; leaves its exit code in EH_RC, or
+# "running" when it did not end. (Not to be called in a subshell: only the shell that started
+# the process can collect its exit code.)
 eh_wait_exit() {
     local pid=$1 limit=${2:-20} waited=0
+    EH_RC=running
     while kill -0 "$pid" 2>/dev/null; do
         if [ "$waited" -ge "$((limit * 10))" ]; then
-            echo running
             return 0
         fi
         sleep 0.1
         waited=$((waited + 1))
     done
-    local rc=0
-    wait "$pid" 2>/dev/null || rc=$?
-    echo "$rc"
+    EH_RC=0
+    wait "$pid" 2>/dev/null || EH_RC=$?
 }
 
 # Waits up to $2 seconds for a visible window titled $1.
@@ -130,4 +131,45 @@ eh_check() {
         echo "FAIL - $what"
         EH_FAILURES=$((EH_FAILURES + 1))
     fi
+}
+
+# --- the saver's data in the prefix ---
+
+# Removes every data file of the saver from the prefix's Windows directory.
+eh_clear_data() {
+    eh_wine_env
+    rm -rf "$EH_WINDOWS_DIR/emberhall.dat" "$EH_WINDOWS_DIR/fire_fonts" "$EH_WINDOWS_DIR/fire_data"
+}
+
+# Writes emberhall.dat from six hexadecimal bytes: standard yellow cycle sound music sparks.
+eh_write_settings() {
+    eh_wine_env
+    printf "$(printf '\\x%s' "$@")" >"$EH_WINDOWS_DIR/emberhall.dat"
+}
+
+# --- looking at screenshots ---
+
+# Mean of a channel (r, g or b; 0 ... 1) over a region WxH+X+Y of an image.
+eh_mean() {
+    convert "$1" -crop "$2" +repage -format "%[fx:mean.$3]" info:
+}
+
+# Largest value (0 ... 1) of a channel over a region.
+eh_max() {
+    convert "$1" -crop "$2" +repage -channel "$(echo "$3" | tr rgb RGB)" -separate -format "%[fx:maxima]" info:
+}
+
+# Number of pixels in a region whose blue channel is at least 1/255.
+eh_blue_pixels() {
+    convert "$1" -crop "$2" +repage -channel B -separate -threshold 0 -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+
+# True when $1 > $2 (decimal numbers).
+eh_gt() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+# Starts the saver with /s, pointer parked at (0, 0), and waits for its window.
+eh_start_saver() {
+    xdotool mousemove 0 0
+    eh_start "$1" /s
+    eh_wait_window Emberhall 60
 }
