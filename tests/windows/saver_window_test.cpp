@@ -102,3 +102,8 @@ TEST(MouseWatch, setsUpOnTheDesktopPollsAndReleases) {
     EXPECT_EQ(buttons, 0);
     watch.release(); // twice is harmless
 }
+
+TEST(Manifest, makesTheProcessDpiAware) {
+    // A DPI-unaware process would get a scaled, blurry picture on a 150 % display.
+    EXPECT_TRUE(IsProcessDPIAware());
+}
