@@ -33,15 +33,23 @@ constexpr char lineBreak = '-';
 constexpr char nudgeRight = '*';
 constexpr char blankCell = '+';
 
-bool isDrawn(char c) { return c != ' ' && c != blankCell && c != lineBreak && c != nudgeRight; }
+bool isDrawn(char c) {
+    return c != ' ' && c != blankCell && c != lineBreak && c != nudgeRight;
+}
 
 // Whole-number angles taken as radians. The double-precision cos and sin are used and rounded
 // to float: for all 360 angles they give bit-identical floats with glibc and with MinGW-w64,
 // whereas the float versions (cosf, sinf) differ between those two libraries in the last bit.
-float angleTerm(int32_t angle, double (*f)(double)) { return float(f(double(angle))); }
+float angleTerm(int32_t angle, double (*f)(double)) {
+    return float(f(double(angle)));
+}
 
-double cosine(double a) { return std::cos(a); }
-double sine(double a) { return std::sin(a); }
+double cosine(double a) {
+    return std::cos(a);
+}
+double sine(double a) {
+    return std::sin(a);
+}
 
 // Draws a, b and k, in that order, from the shared random sequence.
 void giveStartVelocity(GlyphParticle& particle) {
@@ -63,7 +71,7 @@ bool toFrameCoordinate(float v, int32_t& out) {
 } // namespace
 
 std::unique_ptr<ParticleList> FireEngine::layoutMessage(int32_t x, int32_t y,
-                                                         const char* text) const {
+                                                        const char* text) const {
     auto list = std::make_unique<ParticleList>();
     const float margin = float(x);
     float column = margin;

@@ -45,20 +45,29 @@ class Fuzzer {
 
     int32_t position() {
         switch (pick(0, 5)) {
-        case 0: return INT32_MAX - pick(0, 100);
-        case 1: return INT32_MIN + pick(0, 100);
-        case 2: return pick(-100000, 100000);
-        default: return pick(-120, 1100);
+        case 0:
+            return INT32_MAX - pick(0, 100);
+        case 1:
+            return INT32_MIN + pick(0, 100);
+        case 2:
+            return pick(-100000, 100000);
+        default:
+            return pick(-120, 1100);
         }
     }
 
     int32_t glyphSize() {
         switch (pick(0, 6)) {
-        case 0: return pick(-60, 0);
-        case 1: return INT32_MAX;
-        case 2: return INT32_MIN;
-        case 3: return pick(1, 8);
-        default: return 50;
+        case 0:
+            return pick(-60, 0);
+        case 1:
+            return INT32_MAX;
+        case 2:
+            return INT32_MIN;
+        case 3:
+            return pick(1, 8);
+        default:
+            return 50;
         }
     }
 
@@ -113,9 +122,15 @@ class Fuzzer {
         const int length = oneIn(20) ? pick(0, 1500) : pick(0, 40);
         for (int i = 0; i < length; ++i) {
             switch (pick(0, 5)) {
-            case 0: t += layout[pick(0, 3)]; break;
-            case 1: t += char(byte()); break;
-            default: t += char(pick('A', 'z')); break;
+            case 0:
+                t += layout[pick(0, 3)];
+                break;
+            case 1:
+                t += char(byte());
+                break;
+            default:
+                t += char(pick('A', 'z'));
+                break;
             }
         }
         return t;
@@ -126,12 +141,24 @@ class Fuzzer {
         const int tokens = pick(0, 30);
         for (int i = 0; i < tokens; ++i) {
             switch (pick(0, 7)) {
-            case 0: s += std::to_string(std::uniform_int_distribution<int64_t>()(rng_)); break;
-            case 1: s += std::string(size_t(pick(1000, 3000)), char(pick('A', 'z'))); break;
-            case 2: s += oneIn(2) ? "-" : "+"; break;
-            case 3: s += char(byte()); break;
-            case 4: s += text(); break;
-            default: s += std::to_string(position()); break;
+            case 0:
+                s += std::to_string(std::uniform_int_distribution<int64_t>()(rng_));
+                break;
+            case 1:
+                s += std::string(size_t(pick(1000, 3000)), char(pick('A', 'z')));
+                break;
+            case 2:
+                s += oneIn(2) ? "-" : "+";
+                break;
+            case 3:
+                s += char(byte());
+                break;
+            case 4:
+                s += text();
+                break;
+            default:
+                s += std::to_string(position());
+                break;
             }
             static const char* blanks[] = {" ", "\t", "\n", "\r\n", "  \n\n", "\v\f"};
             s += blanks[pick(0, 5)];
@@ -203,8 +230,9 @@ bool fuzzScript(Fuzzer& f) {
 
     FakeClock clock;
     MessageCycle cycle;
-    startMessageCycle(cycle, engine, f.oneIn(10) ? f.file("absent.txt").c_str()
-                                                 : f.file("motd.txt").c_str(), clock);
+    startMessageCycle(cycle, engine,
+                      f.oneIn(10) ? f.file("absent.txt").c_str() : f.file("motd.txt").c_str(),
+                      clock);
     const int frames = f.pick(1, 12);
     for (int i = 0; i < frames; ++i) {
         clock.now += uint32_t(f.pick(0, 9000));

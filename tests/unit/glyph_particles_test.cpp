@@ -36,11 +36,14 @@ class GlyphTest : public ::testing::Test {
     }
 
     uint32_t at(int x, int y) const { return frame[size_t(y) * frameWidth + size_t(x)]; }
-    size_t changedPixels() const { return size_t(std::ranges::count_if(frame, [](uint32_t p) { return p != untouched; })); }
+    size_t changedPixels() const {
+        return size_t(std::ranges::count_if(frame, [](uint32_t p) { return p != untouched; }));
+    }
 
     TempDir dir;
     FireEngine engine{frameWidth, frameHeight, 640};
-    std::vector<uint32_t> frame = std::vector<uint32_t>(size_t(frameWidth) * frameHeight, untouched);
+    std::vector<uint32_t> frame =
+        std::vector<uint32_t>(size_t(frameWidth) * frameHeight, untouched);
 };
 
 std::unique_ptr<ParticleList> listOf(std::initializer_list<GlyphParticle> particles) {
@@ -96,11 +99,10 @@ TEST(GlyphLayout, marginPastTheWrapLimitWrapsEveryCharacter) {
 TEST(GlyphLayout, lineBreakReturnsToTheMargin) {
     FireEngine engine(frameWidth, frameHeight, 640);
     auto list = engine.layoutMessage(100, 200, "AB-CD");
-    EXPECT_EQ(placed(*list), (std::vector<PlacedCharacter>{{'A', 100, 200},
-                                                           {'B', 150, 200},
-                                                           {'-', 200, 200},
-                                                           {'C', 100, 250},
-                                                           {'D', 150, 250}}));
+    EXPECT_EQ(
+        placed(*list),
+        (std::vector<PlacedCharacter>{
+            {'A', 100, 200}, {'B', 150, 200}, {'-', 200, 200}, {'C', 100, 250}, {'D', 150, 250}}));
 }
 
 TEST(GlyphLayout, nudgeMovesOnePixelAndBlankTakesACell) {
@@ -232,7 +234,8 @@ TEST_F(GlyphTest, charactersWithoutACellDrawNothing) {
 }
 
 TEST_F(GlyphTest, layoutCharactersAreNotDrawn) {
-    auto list = listOf({{' ', 10, 10, 0, 0}, {'+', 10, 10, 0, 0}, {'-', 10, 10, 0, 0}, {'*', 10, 10, 0, 0}});
+    auto list = listOf(
+        {{' ', 10, 10, 0, 0}, {'+', 10, 10, 0, 0}, {'-', 10, 10, 0, 0}, {'*', 10, 10, 0, 0}});
     engine.drawParticles(*list, frame.data());
     EXPECT_EQ(changedPixels(), 0u);
 }
