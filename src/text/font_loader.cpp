@@ -1,6 +1,7 @@
 // The glyph sheet: a TGA image holding a strip of square letter cells from 'A' on. Only what the
 // saver needs of the format is read: the image type's "true colour" bit, the size, the depth and
 // the 32-bit pixels, which are always taken as stored bottom row first.
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
