@@ -37,26 +37,16 @@ bool isDrawn(char c) {
     return c != ' ' && c != blankCell && c != lineBreak && c != nudgeRight;
 }
 
-// Whole-number angles taken as radians. The double-precision cos and sin are used and rounded
-// to float: for all 360 angles they give bit-identical floats with glibc and with MinGW-w64,
-// whereas the float versions (cosf, sinf) differ between those two libraries in the last bit.
-float angleTerm(int32_t angle, double (*f)(double)) {
-    return float(f(double(angle)));
-}
-
-double cosine(double a) {
-    return std::cos(a);
-}
-double sine(double a) {
-    return std::sin(a);
-}
-
 // Draws a, b and k, in that order, from the shared random sequence.
 void giveStartVelocity(GlyphParticle& particle) {
     const int32_t a = drawMod(angleRange);
     const int32_t b = drawMod(angleRange);
     const int32_t k = drawMod(10);
-    particle.vx = angleTerm(a, cosine) + angleTerm(b, sine);
+    // Whole-number angles taken as radians. The double-precision cos and sin are used and
+    // rounded to float: for all 360 angles they give bit-identical floats with glibc and with
+    // MinGW-w64, whereas the float versions (cosf, sinf) differ between the two in the last bit.
+    // The sum is a float addition.
+    particle.vx = float(std::cos(double(a))) + float(std::sin(double(b)));
     particle.vy = startVelocities[k];
 }
 
