@@ -1,0 +1,148 @@
+// Laying a message out as particles, drawing them from the glyph sheet and moving them once
+// they burst. Positions and velocities are 32-bit floats throughout, and every step below is
+// written so that the Linux and the Windows builds compute the very same values.
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+#include "fire/fire_engine.h"
+#include "fire/random_source.h"
+#include "text/glyph_particles.h"
+
+// Floats must be evaluated as floats, not in a wider register that rounds differently: the
+// motion of a burst has to come out the same in both builds (SSE on x86-64 does this).
+static_assert(FLT_EVAL_METHOD == 0, "float arithmetic must not use wider precision");
+
+namespace {
+
+constexpr float cellAdvance = 50.0f;
+constexpr float lineStep = 50.0f;
+constexpr float nudge = 1.0f;
+constexpr float downwardPull = 0.05f;
+constexpr int32_t bounceMargin = 50;
+// Rows 0 to 4 of the frame are never written by a glyph.
+constexpr int32_t topRowsKept = 5;
+constexpr int32_t angleRange = 360;
+// Starting vertical velocities; most letters leap upward, the last entry does not.
+constexpr float startVelocities[10] = {-0.5f, -0.7f, -0.8f, -0.9f, -1.0f,
+                                       -1.2f, -1.4f, -1.6f, -1.8f, 0.0f};
+
+constexpr char lineBreak = '-';
+constexpr char nudgeRight = '*';
+constexpr char blankCell = '+';
+
+bool isDrawn(char c) {
+    return c != ' ' && c != blankCell && c != lineBreak && c != nudgeRight;
+}
+
+// Draws a, b and k, in that order, from the shared random sequence.
+void giveStartVelocity(GlyphParticle& particle) {
+    const int32_t a = drawMod(angleRange);
+    const int32_t b = drawMod(angleRange);
+    const int32_t k = drawMod(10);
+    // Whole-number angles taken as radians. The double-precision cos and sin are used and
+    // rounded to float: for all 360 angles they give bit-identical floats with glibc and with
+    // MinGW-w64, whereas the float versions (cosf, sinf) differ between the two in the last bit.
+    // The sum is a float addition.
+    particle.vx = float(std::cos(double(a))) + float(std::sin(double(b)));
+    particle.vy = startVelocities[k];
+}
+
+// Truncation toward zero; a position no 32-bit column or row can hold is off every frame.
+bool toFrameCoordinate(float v, int32_t& out) {
+    if (!(v > -2147483648.0f && v < 2147483648.0f))
+        return false;
+    out = int32_t(v);
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<ParticleList> FireEngine::layoutMessage(int32_t x, int32_t y,
+                                                        const char* text) const {
+    auto list = std::make_unique<ParticleList>();
+    const float margin = float(x);
+    float column = margin;
+    float row = float(y);
+    const float wrapLimit = float(int64_t(width_) - glyphSize_);
+    if (!text)
+        return list;
+
+    for (const char* c = text; *c; ++c) {
+        GlyphParticle particle{*c, column, row, 0.0f, 0.0f};
+        giveStartVelocity(particle);
+
+        if (*c == lineBreak) {
+            column = margin;
+            row += lineStep;
+        } else if (*c == nudgeRight) {
+            column += nudge;
+        } else if (column < wrapLimit) {
+            column += cellAdvance;
+        } else {
+            // Past the right edge: this character starts the next line.
+            row += lineStep;
+            particle.x = margin;
+            particle.y = row;
+            column = margin + cellAdvance;
+        }
+        // A particle that cannot be stored is simply left out of the message.
+        list->add(particle);
+    }
+    return list;
+}
+
+void FireEngine::drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame) const {
+    // No sheet, or no cell for this character in it: nothing to draw. Codes below 'A' (digits,
+    // punctuation, and bytes above 127, which are negative) have no cell in any sheet.
+    if (fontPixels_.empty() || glyphSize_ <= 0 || !frame)
+        return;
+    const int32_t cell = int32_t(static_cast<signed char>(character)) - 'A';
+    if (cell < 0 || cell >= fontWidth_ / glyphSize_)
+        return;
+
+    const int64_t cellStart = int64_t(cell) * glyphSize_;
+    // A sheet lower than the glyph size has nothing below its last row: those rows stay clear.
+    const int64_t rows = std::min<int64_t>(glyphSize_, fontHeight_);
+    const int64_t firstRow = std::max<int64_t>(0, int64_t(topRowsKept) - y);
+    const int64_t endRow = std::min<int64_t>(rows, int64_t(height_) - y);
+    const int64_t firstColumn = std::max<int64_t>(0, -int64_t(x));
+    const int64_t endColumn = std::min<int64_t>(glyphSize_, int64_t(width_) - x);
+
+    for (int64_t i = firstRow; i < endRow; ++i) {
+        const int64_t sourceRow = i * fontWidth_ + cellStart;
+        const int64_t targetRow = (y + i) * width_ + x;
+        for (int64_t j = firstColumn; j < endColumn; ++j) {
+            // Black is the sheet's transparent colour.
+            const uint32_t pixel = fontPixels_[size_t(sourceRow + j)];
+            if (pixel != 0)
+                frame[targetRow + j] = pixel;
+        }
+    }
+}
+
+void FireEngine::drawParticles(ParticleList& list, uint32_t* frame) const {
+    for (GlyphParticle* p = list.first(); p; p = list.next()) {
+        if (!isDrawn(p->character))
+            continue;
+        int32_t column = 0;
+        int32_t row = 0;
+        if (toFrameCoordinate(p->x, column) && toFrameCoordinate(p->y, row))
+            drawGlyph(column, row, p->character, frame);
+    }
+}
+
+void FireEngine::moveParticles(ParticleList& list) const {
+    const float rightLimit = float(width_ - bounceMargin);
+    for (GlyphParticle* p = list.first(); p; p = list.next()) {
+        p->x += p->vx;
+        p->y += p->vy;
+        p->vy += downwardPull;
+        // The velocity flips while the particle stays where it went, so it comes back in on
+        // its next move.
+        if (p->x <= 0.0f || p->x >= rightLimit)
+            p->vx = -p->vx;
+    }
+}

@@ -1,0 +1,335 @@
+// Draws the default glyph sheet: one row of 50 x 50 cells for the characters 'A' to 'z', as a
+// 32-bit TGA image (type 2, stored bottom row first). The letters look like embers: white-hot
+// inside, cooling to orange at the edges, set in a thin dark outline that carries a little blue
+// so that they stand apart from the fire (and a test can tell their pixels from fire pixels).
+//
+// The saver draws a sheet pixel only when it is not pure black and copies it unchanged, with no
+// blending. So every pixel of a letter is opaque, has at least 1 in blue, and the soft edges are
+// made inside the letter: each pixel is the average colour of the parts of it that the letter and
+// its outline cover, and a pixel mostly outside both is left out.
+//
+//   make_glyph_sheet [output.tga] [font.ttf]
+//
+// Without arguments it writes data/fire_fonts/font.tga of the source tree from DejaVu Sans Bold.
+// The drawing is deterministic: the same font file gives the same bytes.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_BBOX_H
+#include FT_OUTLINE_H
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int cell = 50;
+constexpr char firstCharacter = 'A';
+constexpr char lastCharacter = 'z';
+constexpr int cellCount = lastCharacter - firstCharacter + 1; // 58
+// Everything is drawn this many times finer and then averaged down, for smooth edges.
+constexpr int fine = 4;
+constexpr int fineCell = cell * fine;
+// Outline width and the room kept free around the letters, in sheet pixels.
+constexpr float outlineWidth = 2.0f;
+constexpr float cellMargin = 2.5f;
+// DejaVu Sans Bold made a little heavier still, so each stroke has room for a hot core.
+constexpr float extraWeight = 2.0f;
+// A sheet pixel is drawn when at least this share of it is letter or outline.
+constexpr float coverageToDraw = 0.45f;
+
+constexpr const char* defaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+
+struct Colour {
+    float r = 0, g = 0, b = 0;
+};
+
+Colour mix(Colour a, Colour b, float t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+
+// The ember ramp, by depth inside the letter in sheet pixels: a red-orange skin, orange, amber,
+// yellow, and a white-hot core along the middle of the strokes.
+Colour emberAt(float depth) {
+    static const std::array<std::pair<float, Colour>, 6> stops = {{
+        {0.0f, {178, 34, 8}},
+        {1.2f, {240, 92, 14}},
+        {2.3f, {255, 150, 32}},
+        {3.2f, {255, 204, 84}},
+        {4.0f, {255, 238, 170}},
+        {4.8f, {255, 251, 228}},
+    }};
+    if (depth <= stops.front().first)
+        return stops.front().second;
+    for (size_t i = 1; i < stops.size(); ++i) {
+        if (depth <= stops[i].first) {
+            const float t = (depth - stops[i - 1].first) / (stops[i].first - stops[i - 1].first);
+            return mix(stops[i - 1].second, stops[i].second, t);
+        }
+    }
+    return stops.back().second;
+}
+
+// The outline: dark plum next to the letter, darker further out; never black, never blue-less.
+Colour outlineAt(float distance) {
+    return mix({58, 16, 34}, {30, 8, 26}, std::clamp(distance / outlineWidth, 0.0f, 1.0f));
+}
+
+// Squared Euclidean distance transform of one line (Felzenszwalb and Huttenlocher): d[q] becomes
+// the smallest (q - p)^2 + f[p] over all p, from the lower envelope of those parabolas.
+void distanceLine(const std::vector<float>& f, std::vector<float>& d) {
+    const int n = int(f.size());
+    std::vector<int> v(static_cast<size_t>(n));
+    std::vector<float> z(size_t(n) + 1);
+    const auto meet = [&f](int q, int p) {
+        return ((f[size_t(q)] + float(q * q)) - (f[size_t(p)] + float(p * p))) / float(2 * (q - p));
+    };
+    int k = 0;
+    z[0] = -std::numeric_limits<float>::infinity();
+    z[1] = std::numeric_limits<float>::infinity();
+    for (int q = 1; q < n; ++q) {
+        float s = meet(q, v[size_t(k)]);
+        while (s <= z[size_t(k)])
+            s = meet(q, v[size_t(--k)]);
+        ++k;
+        v[size_t(k)] = q;
+        z[size_t(k)] = s;
+        z[size_t(k) + 1] = std::numeric_limits<float>::infinity();
+    }
+    k = 0;
+    for (int q = 0; q < n; ++q) {
+        while (z[size_t(k) + 1] < float(q))
+            ++k;
+        const int p = v[size_t(k)];
+        d[size_t(q)] = float((q - p) * (q - p)) + f[size_t(p)];
+    }
+}
+
+// Distance, in fine pixels, from every fine pixel to the nearest pixel where `target` holds.
+std::vector<float> distanceTo(const std::vector<bool>& target, int size) {
+    const float far = float(4 * size * size);
+    std::vector<float> grid(size_t(size * size));
+    for (size_t i = 0; i < grid.size(); ++i)
+        grid[i] = target[i] ? 0.0f : far;
+    std::vector<float> line(static_cast<size_t>(size));
+    std::vector<float> out(static_cast<size_t>(size));
+    for (int x = 0; x < size; ++x) {
+        for (int y = 0; y < size; ++y)
+            line[size_t(y)] = grid[size_t(y * size + x)];
+        distanceLine(line, out);
+        for (int y = 0; y < size; ++y)
+            grid[size_t(y * size + x)] = out[size_t(y)];
+    }
+    for (int y = 0; y < size; ++y) {
+        std::copy_n(grid.begin() + y * size, size, line.begin());
+        distanceLine(line, out);
+        std::copy_n(out.begin(), size, grid.begin() + y * size);
+    }
+    for (float& g : grid)
+        g = std::sqrt(g);
+    return grid;
+}
+
+struct Font {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    ~Font() {
+        if (face)
+            FT_Done_Face(face);
+        if (library)
+            FT_Done_FreeType(library);
+    }
+};
+
+struct Box {
+    float left, right, top, bottom; // in em, y up
+};
+
+// Ink box of a character in em units, from its unhinted outline.
+bool inkBox(FT_Face face, char c, Box& box) {
+    if (FT_Load_Char(face, FT_ULong(c), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP))
+        return false;
+    const float unit = 64.0f * float(face->size->metrics.x_ppem);
+    const FT_Glyph_Metrics& m = face->glyph->metrics;
+    box.left = float(m.horiBearingX) / unit;
+    box.right = float(m.horiBearingX + m.width) / unit;
+    box.top = float(m.horiBearingY) / unit;
+    box.bottom = float(m.horiBearingY - m.height) / unit;
+    return true;
+}
+
+// Coverage (0 ... 1) of one character on the fine grid of its cell: narrowed if too wide,
+// made bolder, centred across the cell and set on the shared baseline.
+std::vector<float> fineCoverage(FT_Face face, char c, float em, float baseline) {
+    std::vector<float> coverage(size_t(fineCell * fineCell), 0.0f);
+    FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::lround(em * fine)));
+    if (FT_Load_Char(face, FT_ULong(c), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP))
+        return coverage;
+    const FT_GlyphSlot slot = face->glyph;
+    FT_Outline* outline = &slot->outline;
+
+    // Outline coordinates are 26.6 fixed point on the fine grid.
+    constexpr float unit = 64.0f * fine;
+    FT_BBox box;
+    FT_Outline_Get_BBox(outline, &box);
+    const float room = float(cell) - 2.0f * cellMargin - extraWeight;
+    const float width = float(box.xMax - box.xMin) / unit;
+    if (width > room) {
+        FT_Matrix squeeze{FT_Fixed(std::lround(room / width * 65536.0f)), 0, 0, 0x10000};
+        FT_Outline_Transform(outline, &squeeze);
+    }
+    FT_Outline_Embolden(outline, FT_Pos(std::lround(extraWeight * unit)));
+    FT_Outline_Get_BBox(outline, &box);
+    const FT_Pos centre = FT_Pos(std::lround(float(cell) * 0.5f * unit));
+    FT_Outline_Translate(outline, centre - (box.xMin + box.xMax) / 2, 0);
+    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL))
+        return coverage;
+
+    const FT_Bitmap& bitmap = slot->bitmap;
+    const int originY = int(std::lround(baseline * fine));
+    for (unsigned row = 0; row < bitmap.rows; ++row) {
+        for (unsigned col = 0; col < bitmap.width; ++col) {
+            const int x = slot->bitmap_left + int(col);
+            const int y = originY - slot->bitmap_top + int(row);
+            if (x < 0 || y < 0 || x >= fineCell || y >= fineCell)
+                continue;
+            coverage[size_t(y * fineCell + x)] =
+                bitmap.buffer[row * unsigned(bitmap.pitch) + col] / 255.0f;
+        }
+    }
+    return coverage;
+}
+
+// One cell of 0x00RRGGBB pixels (0 where nothing is drawn), top row first.
+std::vector<uint32_t> drawCell(const std::vector<float>& coverage) {
+    std::vector<bool> inside(coverage.size()), outside(coverage.size());
+    for (size_t i = 0; i < coverage.size(); ++i) {
+        inside[i] = coverage[i] >= 0.5f;
+        outside[i] = !inside[i];
+    }
+    const std::vector<float> toOutside = distanceTo(outside, fineCell);
+    const std::vector<float> toInside = distanceTo(inside, fineCell);
+
+    std::vector<uint32_t> pixels(size_t(cell * cell), 0);
+    for (int y = 0; y < cell; ++y) {
+        for (int x = 0; x < cell; ++x) {
+            Colour sum;
+            int covered = 0;
+            for (int fy = 0; fy < fine; ++fy) {
+                for (int fx = 0; fx < fine; ++fx) {
+                    const size_t i = size_t((y * fine + fy) * fineCell + x * fine + fx);
+                    Colour c;
+                    if (inside[i]) {
+                        c = emberAt((toOutside[i] - 0.5f) / fine);
+                    } else if (const float d = (toInside[i] - 0.5f) / fine; d < outlineWidth) {
+                        c = outlineAt(d);
+                    } else {
+                        continue;
+                    }
+                    sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
+                    ++covered;
+                }
+            }
+            if (float(covered) < coverageToDraw * fine * fine)
+                continue;
+            const auto channel = [covered](float total) {
+                return uint32_t(std::clamp(std::lround(total / float(covered)), 0L, 255L));
+            };
+            // Blue never 0: no fire colour has any, and a letter pixel is never black.
+            const uint32_t blue = std::max<uint32_t>(channel(sum.b), 1);
+            pixels[size_t(y * cell + x)] = channel(sum.r) << 16 | channel(sum.g) << 8 | blue;
+        }
+    }
+    return pixels;
+}
+
+bool writeTga(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const uint8_t header[18] = {0,
+                                0,
+                                2,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                uint8_t(width),
+                                uint8_t(width >> 8),
+                                uint8_t(height),
+                                uint8_t(height >> 8),
+                                32,
+                                8}; // eight alpha bits, stored bottom row first
+    bool ok = std::fwrite(header, 1, sizeof header, file) == sizeof header;
+    std::vector<uint8_t> row(size_t(width) * 4);
+    for (int y = height - 1; y >= 0 && ok; --y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = pixels[size_t(y) * size_t(width) + size_t(x)];
+            uint8_t* out = row.data() + size_t(x) * 4;
+            out[0] = uint8_t(p);
+            out[1] = uint8_t(p >> 8);
+            out[2] = uint8_t(p >> 16);
+            out[3] = p ? 255 : 0;
+        }
+        ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
+    }
+    return std::fclose(file) == 0 && ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string output =
+        argc > 1 ? argv[1] : EMBERHALL_SOURCE_DIR "/data/fire_fonts/font.tga";
+    const char* fontPath = argc > 2 ? argv[2] : defaultFont;
+
+    Font font;
+    if (FT_Init_FreeType(&font.library) || FT_New_Face(font.library, fontPath, 0, &font.face)) {
+        std::fprintf(stderr, "make_glyph_sheet: cannot read the font %s\n", fontPath);
+        return 1;
+    }
+
+    // One size and one baseline for every letter, so words sit on a line: the tallest letter
+    // and the deepest descender together fill the cell inside its margins.
+    FT_Set_Pixel_Sizes(font.face, 0, 1000);
+    float top = 0.0f, bottom = 0.0f;
+    for (const char* group : {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz"}) {
+        for (const char* c = group; *c; ++c) {
+            Box box{};
+            if (inkBox(font.face, *c, box)) {
+                top = std::max(top, box.top);
+                bottom = std::min(bottom, box.bottom);
+            }
+        }
+    }
+    // Bolding grows each letter by half the extra weight on every side.
+    const float em = (float(cell) - 2.0f * cellMargin - extraWeight) / (top - bottom);
+    const float baseline = cellMargin + 0.5f * extraWeight + top * em;
+
+    const int width = cell * cellCount;
+    std::vector<uint32_t> sheet(size_t(width) * cell, 0);
+    for (int k = 0; k < cellCount; ++k) {
+        const char c = char(firstCharacter + k);
+        const std::vector<uint32_t> pixels = drawCell(fineCoverage(font.face, c, em, baseline));
+        for (int y = 0; y < cell; ++y)
+            std::copy_n(pixels.begin() + y * cell, cell, sheet.begin() + y * width + k * cell);
+    }
+
+    if (!writeTga(output, sheet, width, cell)) {
+        std::fprintf(stderr, "make_glyph_sheet: cannot write %s\n", output.c_str());
+        return 1;
+    }
+    std::printf("%s: %d cells of %d x %d, 'A' to 'z', letters %.1f pixels to the em\n",
+                output.c_str(), cellCount, cell, cell, double(em));
+    return 0;
+}
