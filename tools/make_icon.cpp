@@ -138,12 +138,12 @@ std::vector<uint8_t> bitmapImage(const std::vector<uint8_t>& rgba, int size) {
     const uint32_t colourBytes = uint32_t(size) * size * 4;
     const uint32_t maskBytes = uint32_t(maskStride) * size;
     std::vector<uint8_t> out;
-    putLittleEndian(out, 40, 4);           // header size
-    putLittleEndian(out, size, 4);         // width
-    putLittleEndian(out, 2 * size, 4);     // height: colour and mask
-    putLittleEndian(out, 1, 2);            // planes
-    putLittleEndian(out, 32, 2);           // bits per pixel
-    putLittleEndian(out, 0, 4);            // no compression
+    putLittleEndian(out, 40, 4);       // header size
+    putLittleEndian(out, size, 4);     // width
+    putLittleEndian(out, 2 * size, 4); // height: colour and mask
+    putLittleEndian(out, 1, 2);        // planes
+    putLittleEndian(out, 32, 2);       // bits per pixel
+    putLittleEndian(out, 0, 4);        // no compression
     putLittleEndian(out, colourBytes + maskBytes, 4);
     putLittleEndian(out, 0, 4);
     putLittleEndian(out, 0, 4);

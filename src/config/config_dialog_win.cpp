@@ -1,5 +1,6 @@
 #include "config/config_dialog_win.h"
 
+#include <cctype>
 #include <string>
 
 #include "config/settings.h"
@@ -47,8 +48,11 @@ void closeDialog(HWND window) {
 // The save used to fail silently, leaving the user to believe the settings were kept. Say which
 // file could not be written and why; the old file is still whole, as the save is atomic.
 void reportFailedSave(HWND window, const SettingsSave& save) {
-    const std::string text = "The settings could not be saved to\n" + save.path + "\n\n" +
-                             save.reason + "\n\nThe settings saved before are unchanged.";
+    std::string reason = save.reason;
+    if (!reason.empty())
+        reason[0] = char(std::toupper(static_cast<unsigned char>(reason[0])));
+    const std::string text = "The settings could not be saved to\n" + save.path + "\n\n" + reason +
+                             ".\n\nAny settings saved before are kept.";
     MessageBoxA(window, text.c_str(), saveFailedCaption, MB_OK | MB_ICONWARNING);
 }
 

@@ -18,7 +18,7 @@ using Bytes = std::vector<uint8_t>;
 using Flags = std::array<int32_t, 6>;
 
 Flags currentFlags() {
-    return {standardColor(), yellowColor(), cycleColors(),
+    return {standardColor(), yellowColor(),   cycleColors(),
             soundEffects(),  musicPlaylist(), randomSparks()};
 }
 

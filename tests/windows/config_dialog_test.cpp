@@ -21,8 +21,12 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr UINT boxPollMilliseconds = 20;
 
-std::string settingsPath() { return dataFilePath("emberhall.dat").get(); }
-std::string temporaryPath() { return settingsPath() + ".new"; }
+std::string settingsPath() {
+    return dataFilePath("emberhall.dat").get();
+}
+std::string temporaryPath() {
+    return settingsPath() + ".new";
+}
 
 std::optional<Bytes> readFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -424,8 +428,8 @@ TEST(ConfigDialogTemplate, holdsTheDialogAndEveryControlAsDesigned) {
     const void* data = resourceData(MAKEINTRESOURCEA(IDD_CONFIG), RT_DIALOG, usEnglish);
     ASSERT_NE(data, nullptr) << "template 101 in US English";
     TemplateReader reader(data);
-    EXPECT_EQ(reader.dword(), DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
-                                    DS_SETFONT));
+    EXPECT_EQ(reader.dword(),
+              DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
     EXPECT_EQ(reader.dword(), 0u) << "no extended styles";
     const uint16_t count = reader.word();
     ASSERT_EQ(count, std::size(expectedControls));
@@ -449,8 +453,7 @@ TEST(ConfigDialogTemplate, holdsTheDialogAndEveryControlAsDesigned) {
         EXPECT_EQ(reader.coordinate(), control.height);
         EXPECT_EQ(reader.word(), uint16_t(control.id));
         const std::string className = reader.text();
-        EXPECT_TRUE(className == "#128" || _stricmp(className.c_str(), "Button") == 0)
-            << className;
+        EXPECT_TRUE(className == "#128" || _stricmp(className.c_str(), "Button") == 0) << className;
         EXPECT_EQ(reader.text(), control.caption);
         EXPECT_EQ(reader.word(), 0) << "no creation data";
     }
@@ -556,7 +559,8 @@ struct GroupIconEntry {
 // The sizes of a group icon and the bytes of each of its pictures.
 std::vector<std::pair<int, Bytes>> iconPictures(LPCSTR group) {
     std::vector<std::pair<int, Bytes>> pictures;
-    const auto* header = static_cast<const uint16_t*>(resourceData(group, RT_GROUP_ICON, usEnglish));
+    const auto* header =
+        static_cast<const uint16_t*>(resourceData(group, RT_GROUP_ICON, usEnglish));
     if (!header)
         return pictures;
     const auto* entries = reinterpret_cast<const GroupIconEntry*>(header + 3);
