@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "config/system_paths.h"
 
@@ -49,9 +50,17 @@ void loadSettings(const char* name) {
     if (!file)
         return;
     // A missing byte reads as EOF (-1), which counts as off.
-    for (auto flag : fileOrder)
-        settings.*flag = std::fgetc(file);
+    int32_t values[std::size(fileOrder)];
+    for (int32_t& value : values)
+        value = std::fgetc(file);
+    // A read that fails (a directory where the file should be, a bad disk) also gives EOF, but
+    // is no short file: it must not turn every option off, so it counts as no file at all.
+    const bool readable = !std::ferror(file);
     std::fclose(file);
+    if (!readable)
+        return;
+    for (std::size_t i = 0; i < std::size(fileOrder); ++i)
+        settings.*fileOrder[i] = values[i];
 }
 
 SettingsSave saveSettings(const char* name) {

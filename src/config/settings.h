@@ -23,9 +23,9 @@ void setRandomSparks(int32_t value);
 // Puts every flag back to its value at process start (standard colours and the fire sound on).
 void resetSettings();
 
-// Reads the settings file located by dataFilePath(name) into the flags. A missing file leaves
-// the flags as they are; a short one gives -1 (off) for each missing byte; extra bytes are
-// ignored.
+// Reads the settings file located by dataFilePath(name) into the flags. A missing or unreadable
+// file leaves the flags as they are; a short one gives -1 (off) for each missing byte; extra
+// bytes are ignored.
 void loadSettings(const char* name);
 
 struct SettingsSave {

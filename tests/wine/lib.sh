@@ -173,3 +173,18 @@ eh_start_saver() {
     eh_start "$1" /s
     eh_wait_window Emberhall 60
 }
+
+# Without a window manager nobody draws the frames of Wine's windows, and Wine still places a
+# window's client area where a manager's frame would have put it. Letting Wine manage nothing
+# makes it draw captions and frames itself and place every window exactly where Windows would:
+# a dialog at 0, 0 then has its caption at the top-left corner of the screen. The setting lives
+# in the prefix, so a script that sets it takes it back when it ends.
+eh_windows_drawn_by_wine() {
+    eh_wine_env
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+eh_windows_drawn_by_wm() {
+    eh_wine_env
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+}

@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "config/system_paths.h"
+
+namespace {
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using Flags = std::array<int32_t, 6>;
+
+Flags currentFlags() {
+    return {standardColor(), yellowColor(),   cycleColors(),
+            soundEffects(),  musicPlaylist(), randomSparks()};
+}
+
+void setFlags(const Flags& flags) {
+    setStandardColor(flags[0]);
+    setYellowColor(flags[1]);
+    setCycleColors(flags[2]);
+    setSoundEffects(flags[3]);
+    setMusicPlaylist(flags[4]);
+    setRandomSparks(flags[5]);
+}
+
+constexpr Flags startValues = {1, 0, 0, 1, 0, 0};
+
+// Each test gets a Windows directory of its own, removed afterwards.
+class SettingsStore : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char previous[dataPathSize] = {};
+        windowsDirectory(previous, dataPathSize);
+        previousDirectory = previous;
+        std::string pattern = (fs::temp_directory_path() / "emberhall-settings-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        directory = pattern;
+        setWindowsDirectoryForTesting(directory.c_str());
+        resetSettings();
+    }
+
+    void TearDown() override {
+        setWindowsDirectoryForTesting(previousDirectory.c_str());
+        fs::remove_all(directory);
+        resetSettings();
+    }
+
+    fs::path settingsFile() const { return directory / "emberhall.dat"; }
+    fs::path temporaryFile() const { return directory / "emberhall.dat.new"; }
+
+    void writeSettingsFile(const Bytes& bytes) const {
+        std::ofstream out(settingsFile(), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+
+    std::optional<Bytes> readSettingsFile() const {
+        std::ifstream in(settingsFile(), std::ios::binary);
+        if (!in)
+            return std::nullopt;
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // Loads the bytes as the dialog would, then saves without touching anything.
+    Bytes roundTrip(const Bytes& bytes) {
+        writeSettingsFile(bytes);
+        loadSettings("emberhall.dat");
+        EXPECT_TRUE(saveSettings("emberhall.dat").saved);
+        return readSettingsFile().value_or(Bytes{});
+    }
+
+    std::string previousDirectory;
+    fs::path directory;
+};
+
+TEST_F(SettingsStore, withoutAFileTheFlagsKeepTheirValues) {
+    loadSettings("emberhall.dat");
+    EXPECT_EQ(currentFlags(), startValues);
+    setFlags({0, 1, 0, 0, 1, 1});
+    loadSettings("emberhall.dat");
+    EXPECT_EQ(currentFlags(), (Flags{0, 1, 0, 0, 1, 1}));
+}
+
+TEST_F(SettingsStore, savingTheStartValuesWritesTheKnownSixBytes) {
+    const SettingsSave save = saveSettings("emberhall.dat");
+    EXPECT_TRUE(save.saved);
+    EXPECT_EQ(save.path, settingsFile().string());
+    EXPECT_EQ(save.reason, "");
+    EXPECT_EQ(readSettingsFile(), (Bytes{1, 0, 0, 1, 0, 0}));
+    EXPECT_FALSE(fs::exists(temporaryFile()));
+}
+
+TEST_F(SettingsStore, eachByteGoesToItsFlagInFileOrder) {
+    writeSettingsFile({1, 1, 0, 0, 0, 0});
+    loadSettings("emberhall.dat");
+    EXPECT_EQ(currentFlags(), (Flags{1, 1, 0, 0, 0, 0}));
+
+    writeSettingsFile({0, 0, 1, 0, 1, 1});
+    loadSettings("emberhall.dat");
+    EXPECT_EQ(currentFlags(), (Flags{0, 0, 1, 0, 1, 1}));
+}
+
+TEST_F(SettingsStore, fileValuesGoBackUnchanged) {
+    EXPECT_EQ(roundTrip({1, 1, 0, 0, 0, 0}), (Bytes{1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(roundTrip({0, 0, 0, 0, 0, 0}), (Bytes{0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(currentFlags(), (Flags{0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(SettingsStore, aByteOfTwoIsKeptAsTwoAndWrittenBack) {
+    writeSettingsFile({2, 0, 0, 2, 0, 0});
+    loadSettings("emberhall.dat");
+    EXPECT_EQ(standardColor(), 2);
+    EXPECT_EQ(soundEffects(), 2);
+    EXPECT_TRUE(saveSettings("emberhall.dat").saved);
+    EXPECT_EQ(readSettingsFile(), (Bytes{2, 0, 0, 2, 0, 0}));
+}
+
+TEST_F(SettingsStore, aShortFileMakesTheMissingFlagsMinusOneWrittenBackAsFF) {
+    writeSettingsFile({0, 1, 0});
+    loadSettings("emberhall.dat");
+    EXPECT_EQ(currentFlags(), (Flags{0, 1, 0, -1, -1, -1}));
+    EXPECT_TRUE(saveSettings("emberhall.dat").saved);
+    EXPECT_EQ(readSettingsFile(), (Bytes{0, 1, 0, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(SettingsStore, anEmptyFileTurnsEveryOptionOff) {
+    writeSettingsFile({});
+    loadSettings("emberhall.dat");
+    EXPECT_EQ(currentFlags(), (Flags{-1, -1, -1, -1, -1, -1}));
+}
+
+TEST_F(SettingsStore, bytesAfterTheSixthAreIgnoredAndDroppedAtTheNextSave) {
+    EXPECT_EQ(roundTrip({0, 0, 1, 1, 1, 0, 0x7E, 0x7F}), (Bytes{0, 0, 1, 1, 1, 0}));
+}
+
+TEST_F(SettingsStore, savingKeepsTheLowEightBitsOfEachFlag) {
+    setFlags({0x1234, -1, 256, 255, -2, 0x101});
+    EXPECT_TRUE(saveSettings("emberhall.dat").saved);
+    EXPECT_EQ(readSettingsFile(), (Bytes{0x34, 0xFF, 0x00, 0xFF, 0xFE, 0x01}));
+}
+
+TEST_F(SettingsStore, aSaveReplacesTheOldFileWhole) {
+    writeSettingsFile({0, 0, 1, 0, 0, 1, 9, 9, 9});
+    setFlags({0, 1, 0, 1, 1, 0});
+    EXPECT_TRUE(saveSettings("emberhall.dat").saved);
+    EXPECT_EQ(readSettingsFile(), (Bytes{0, 1, 0, 1, 1, 0}));
+    EXPECT_FALSE(fs::exists(temporaryFile()));
+}
+
+// A directory standing where the file must be read is a file that cannot be read: the flags
+// keep their values rather than turning off as for an empty file.
+TEST_F(SettingsStore, anUnreadableFileLeavesTheFlagsAlone) {
+    fs::create_directory(settingsFile());
+    setFlags({0, 0, 1, 1, 0, 1});
+    loadSettings("emberhall.dat");
+    EXPECT_EQ(currentFlags(), (Flags{0, 0, 1, 1, 0, 1}));
+}
+
+TEST_F(SettingsStore, aSaveIntoAMissingDirectoryReportsThePathAndAReason) {
+    const fs::path missing = directory / "no-such-directory";
+    setWindowsDirectoryForTesting(missing.c_str());
+    const SettingsSave save = saveSettings("emberhall.dat");
+    EXPECT_FALSE(save.saved);
+    EXPECT_EQ(save.path, (missing / "emberhall.dat").string());
+    EXPECT_NE(save.reason, "");
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(SettingsStore, aDirectoryWhereTheTemporaryGoesBlocksTheSaveAndKeepsTheOldFile) {
+    writeSettingsFile({0, 1, 0, 0, 0, 1});
+    fs::create_directory(temporaryFile());
+    setFlags({0, 0, 1, 1, 1, 1});
+    const SettingsSave save = saveSettings("emberhall.dat");
+    EXPECT_FALSE(save.saved);
+    EXPECT_EQ(save.path, settingsFile().string());
+    EXPECT_NE(save.reason.find(temporaryFile().string()), std::string::npos) << save.reason;
+    EXPECT_EQ(readSettingsFile(), (Bytes{0, 1, 0, 0, 0, 1}));
+    EXPECT_TRUE(fs::is_directory(temporaryFile())) << "what stood there is left alone";
+}
+
+TEST_F(SettingsStore, aDirectoryWhereTheFileGoesBlocksTheSaveAndLeavesNoTemporary) {
+    fs::create_directory(settingsFile());
+    const SettingsSave save = saveSettings("emberhall.dat");
+    EXPECT_FALSE(save.saved);
+    EXPECT_EQ(save.path, settingsFile().string());
+    EXPECT_NE(save.reason, "");
+    EXPECT_TRUE(fs::is_directory(settingsFile()));
+    EXPECT_FALSE(fs::exists(temporaryFile()));
+}
+
+TEST_F(SettingsStore, aPathLongerThan259CharactersIsTheEmptyPath) {
+    // 245 characters, "/" and "emberhall.dat" make 259, which with the terminator fill the 260
+    // bytes; one more does not fit.
+    const std::string fits(245, 'd');
+    setWindowsDirectoryForTesting(fits.c_str());
+    EXPECT_EQ(std::string(dataFilePath("emberhall.dat").get()), fits + "/emberhall.dat");
+
+    const std::string tooLong(246, 'd');
+    setWindowsDirectoryForTesting(tooLong.c_str());
+    EXPECT_EQ(std::string(dataFilePath("emberhall.dat").get()), "");
+
+    setFlags({0, 1, 0, 0, 0, 0});
+    loadSettings("emberhall.dat");
+    EXPECT_EQ(currentFlags(), (Flags{0, 1, 0, 0, 0, 0}));
+    const SettingsSave save = saveSettings("emberhall.dat");
+    EXPECT_FALSE(save.saved);
+    EXPECT_NE(save.reason, "");
+}
+
+TEST_F(SettingsStore, aDirectoryThatCannotBeHadGivesTheEmptyPath) {
+    setWindowsDirectoryForTesting("");
+    EXPECT_EQ(std::string(dataFilePath("emberhall.dat").get()), "");
+}
+
+TEST(DataFilePath, joinsTheDirectoryAndTheNameWithASlashChangingNothing) {
+    char previous[dataPathSize] = {};
+    windowsDirectory(previous, dataPathSize);
+    setWindowsDirectoryForTesting("C:\\WinDows");
+    EXPECT_STREQ(dataFilePath("emberhall.dat").get(), "C:\\WinDows/emberhall.dat");
+    EXPECT_STREQ(dataFilePath("fire_data/pls.txt").get(), "C:\\WinDows/fire_data/pls.txt");
+    EXPECT_STREQ(dataFilePath("Fire_Fonts/Font.TGA").get(), "C:\\WinDows/Fire_Fonts/Font.TGA");
+    setWindowsDirectoryForTesting(previous);
+}
+} // namespace
