@@ -3,6 +3,7 @@
 #include "audio/audio_capture.h"
 
 #include <algorithm>
+#include <map>
 #include <mutex>
 
 #include "audio/audio_device.h"
@@ -22,6 +23,7 @@ class CaptureDevice : public AudioDevice, public AudioMixObserver {
     std::mutex lock; // guards the record below against a test reading while another advances
     uint64_t position = 0;
     std::vector<AudioSegment> segments;
+    std::map<AudioHandle, std::size_t> lastSegment; // of each stream, to extend it
     std::vector<float> samples;
 };
 
@@ -60,12 +62,15 @@ void CaptureDevice::mixed(AudioHandle stream, const char* name, std::size_t offs
                           std::size_t frames, float volume) {
     std::lock_guard guard(lock);
     const uint64_t start = position + offset;
-    for (AudioSegment& segment : segments) {
-        if (segment.stream == stream && segment.end == start && segment.volume == volume) {
+    const auto last = lastSegment.find(stream);
+    if (last != lastSegment.end()) {
+        AudioSegment& segment = segments[last->second];
+        if (segment.end == start && segment.volume == volume) {
             segment.end = start + frames;
             return;
         }
     }
+    lastSegment[stream] = segments.size();
     segments.push_back({stream, name, start, start + frames, volume});
 }
 
