@@ -30,6 +30,11 @@ void audioMixFrames(float* out, std::size_t frames, AudioMixObserver* observer =
 // Waits until every queued end notification has run.
 void audioWaitForNotifications();
 
+// Every thread of the library calls these at its start and end: on Windows they enter and
+// leave the multithreaded COM apartment that the system's decoders need.
+void audioThreadBegin();
+void audioThreadEnd();
+
 // The platform's own output at `rate`, stereo; null when there is none.
 std::unique_ptr<AudioDevice> openSystemAudioDevice(uint32_t rate);
 // The memory device of audio_capture.h.

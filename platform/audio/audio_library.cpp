@@ -107,12 +107,13 @@ void queueEndNotifications(Library& lib, const Stream& stream) {
 }
 
 void notifierLoop() {
+    audioThreadBegin();
     Library& lib = library();
     std::unique_lock guard(lib.lock);
     while (true) {
         lib.wake.wait(guard, [&] { return lib.stopping || !lib.pending.empty(); });
         if (lib.stopping)
-            return;
+            break;
         const Notification next = lib.pending.front();
         lib.pending.pop_front();
         lib.delivering = next.channel;
@@ -122,6 +123,8 @@ void notifierLoop() {
         lib.delivering = 0;
         lib.delivered.notify_all();
     }
+    guard.unlock();
+    audioThreadEnd();
 }
 
 // --- decoding and resampling ---

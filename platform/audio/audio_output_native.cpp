@@ -3,3 +3,6 @@
 #include "audio/audio_device.h"
 
 std::unique_ptr<AudioDevice> openSystemAudioDevice(uint32_t) { return nullptr; }
+
+void audioThreadBegin() {}
+void audioThreadEnd() {}
