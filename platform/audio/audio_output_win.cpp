@@ -1,5 +1,5 @@
 // The Windows output: waveOut, fed by a thread of its own that mixes one buffer whenever the
-// device hands one back. Four buffers of 1024 frames (about 93 ms in all) ride out a busy
+// device hands one back. Twelve buffers of 512 frames (about 140 ms in all) ride out a busy
 // moment of the saver's frame loop without a dropout, and keep a stop quick to be heard.
 #include <windows.h>
 
@@ -16,8 +16,8 @@
 #include "audio/audio_device.h"
 
 namespace {
-constexpr int bufferCount = 4;
-constexpr DWORD bufferFrames = 1024;
+constexpr int bufferCount = 12;
+constexpr DWORD bufferFrames = 512;
 constexpr DWORD refillWaitMs = 100;
 
 class WaveOutDevice : public AudioDevice {
