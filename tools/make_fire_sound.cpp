@@ -28,7 +28,7 @@ constexpr int crackles = 260;
 constexpr double clusterChance = 0.45; // a crackle that follows another closely
 constexpr int pops = 18;
 constexpr std::size_t seamGuard = rate / 50; // 20 ms either side of the join
-constexpr double highestPeak = 0.85; // well below full scale
+constexpr double highestPeak = 0.85;         // well below full scale
 
 constexpr double pi = 3.14159265358979323846;
 
@@ -42,7 +42,7 @@ class Random {
         state_ ^= state_ << 5;
         return state_;
     }
-    double uniform() { return next() / 4294967296.0; }                 // [0, 1)
+    double uniform() { return next() / 4294967296.0; } // [0, 1)
     double between(double low, double high) { return low + (high - low) * uniform(); }
     double noise() { return 2.0 * uniform() - 1.0; }
 
@@ -78,9 +78,8 @@ double swell(std::size_t i) {
 void addRoar(Stereo& out, Random& random) {
     std::vector<double> roar[2] = {std::vector<double>(frames + fadeFrames),
                                    std::vector<double>(frames + fadeFrames)};
-    LowPass roarShared[2] = {LowPass(500), LowPass(500)}, roarOwn[2][2] = {
-                                                             {LowPass(500), LowPass(500)},
-                                                             {LowPass(500), LowPass(500)}};
+    LowPass roarShared[2] = {LowPass(500), LowPass(500)},
+            roarOwn[2][2] = {{LowPass(500), LowPass(500)}, {LowPass(500), LowPass(500)}};
     LowPass rumble[2] = {LowPass(90), LowPass(90)};
     LowPass dcBlock(12); // keeps the rumble from wandering off zero
     for (std::size_t i = 0; i < frames + fadeFrames; ++i) {
@@ -89,8 +88,8 @@ void addRoar(Stereo& out, Random& random) {
         const double lowCentred = low - dcBlock(low);
         for (int side = 0; side < 2; ++side) {
             const double own = roarOwn[side][1](roarOwn[side][0](random.noise()));
-            roar[side][i] = roarLevel * 6 * (0.7 * shared + 0.5 * own) +
-                            rumbleLevel * 25 * lowCentred;
+            roar[side][i] =
+                roarLevel * 6 * (0.7 * shared + 0.5 * own) + rumbleLevel * 25 * lowCentred;
         }
     }
     // The noise after the end is cross-faded (equal power) into the start, so the last frame
@@ -163,8 +162,7 @@ void addCrackles(Stereo& out, Random& random) {
         place(out, at, crackle(random), random.between(0.15, 0.85));
     }
     for (int i = 0; i < pops; ++i)
-        place(out, std::size_t(random.uniform() * frames), pop(random),
-              random.between(0.25, 0.75));
+        place(out, std::size_t(random.uniform() * frames), pop(random), random.between(0.25, 0.75));
 }
 
 void putLe(std::FILE* file, uint32_t value, int bytes) {
@@ -183,12 +181,12 @@ bool writeWav(const char* path, const Stereo& sound, double gain) {
     putLe(file, 36 + dataBytes, 4);
     std::fputs("WAVEfmt ", file);
     putLe(file, 16, 4);
-    putLe(file, 1, 2);            // PCM
-    putLe(file, 2, 2);            // stereo
+    putLe(file, 1, 2); // PCM
+    putLe(file, 2, 2); // stereo
     putLe(file, rate, 4);
-    putLe(file, rate * 4, 4);     // bytes per second
-    putLe(file, 4, 2);            // bytes per frame
-    putLe(file, 16, 2);           // bits per sample
+    putLe(file, rate * 4, 4); // bytes per second
+    putLe(file, 4, 2);        // bytes per frame
+    putLe(file, 16, 2);       // bits per sample
     std::fputs("data", file);
     putLe(file, dataBytes, 4);
     for (std::size_t i = 0; i < frames; ++i) {

@@ -74,8 +74,7 @@ void CaptureDevice::mixed(AudioHandle stream, const char* name, std::size_t offs
     segments.push_back({stream, name, start, start + frames, volume});
 }
 
-template <typename Action>
-auto withCurrent(Action action, decltype(action(*current)) otherwise) {
+template <typename Action> auto withCurrent(Action action, decltype(action(*current)) otherwise) {
     std::lock_guard guard(currentLock);
     return current ? action(*current) : otherwise;
 }
@@ -97,22 +96,28 @@ void audioCaptureAdvance(uint64_t frames) {
 }
 
 uint64_t audioCapturePosition() {
-    return withCurrent([](CaptureDevice& d) {
-        std::lock_guard guard(d.lock);
-        return d.position;
-    }, uint64_t(0));
+    return withCurrent(
+        [](CaptureDevice& d) {
+            std::lock_guard guard(d.lock);
+            return d.position;
+        },
+        uint64_t(0));
 }
 
 std::vector<AudioSegment> audioCaptureSegments() {
-    return withCurrent([](CaptureDevice& d) {
-        std::lock_guard guard(d.lock);
-        return d.segments;
-    }, std::vector<AudioSegment>{});
+    return withCurrent(
+        [](CaptureDevice& d) {
+            std::lock_guard guard(d.lock);
+            return d.segments;
+        },
+        std::vector<AudioSegment>{});
 }
 
 std::vector<float> audioCaptureSamples() {
-    return withCurrent([](CaptureDevice& d) {
-        std::lock_guard guard(d.lock);
-        return d.samples;
-    }, std::vector<float>{});
+    return withCurrent(
+        [](CaptureDevice& d) {
+            std::lock_guard guard(d.lock);
+            return d.samples;
+        },
+        std::vector<float>{});
 }

@@ -75,8 +75,7 @@ std::wstring fullWidePath(const char* path) {
 
 class MediaFoundationDecoder : public AudioDecoder {
   public:
-    MediaFoundationDecoder(ComPtr<IMFSourceReader> reader, int channels, uint32_t rate,
-                           bool floats)
+    MediaFoundationDecoder(ComPtr<IMFSourceReader> reader, int channels, uint32_t rate, bool floats)
         : reader_(std::move(reader)), channels_(channels), rate_(rate), floats_(floats) {}
 
     int channels() const override { return channels_; }
@@ -87,8 +86,7 @@ class MediaFoundationDecoder : public AudioDecoder {
         while (done < frames) {
             if (used_ == pending_.size() && !fetch())
                 break;
-            const std::size_t take = std::min((frames - done) * channels_,
-                                              pending_.size() - used_);
+            const std::size_t take = std::min((frames - done) * channels_, pending_.size() - used_);
             std::memcpy(out + done * channels_, pending_.data() + used_, take * sizeof(float));
             used_ += take;
             done += take / channels_;
@@ -117,8 +115,8 @@ class MediaFoundationDecoder : public AudioDecoder {
         while (!ended_ && pending_.empty()) {
             DWORD flags = 0;
             ComPtr<IMFSample> sample;
-            if (FAILED(reader_->ReadSample(audioStream, 0, nullptr, &flags, nullptr,
-                                           sample.out())) ||
+            if (FAILED(
+                    reader_->ReadSample(audioStream, 0, nullptr, &flags, nullptr, sample.out())) ||
                 (flags & (MF_SOURCE_READERF_ENDOFSTREAM | MF_SOURCE_READERF_ERROR))) {
                 ended_ = true;
                 break;
@@ -178,8 +176,8 @@ std::unique_ptr<AudioDecoder> openSystemDecoder(const char* path) {
     if (!mediaFoundationReady())
         return nullptr;
     const std::wstring wide = fullWidePath(path);
-    const DWORD attributes = wide.empty() ? INVALID_FILE_ATTRIBUTES
-                                          : GetFileAttributesW(wide.c_str());
+    const DWORD attributes =
+        wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
     ComPtr<IMFSourceReader> reader;
@@ -200,6 +198,5 @@ std::unique_ptr<AudioDecoder> openSystemDecoder(const char* path) {
     type->GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &bits);
     if (channels == 0 || rate == 0 || bits != (floats ? 32u : 16u))
         return nullptr;
-    return std::make_unique<MediaFoundationDecoder>(std::move(reader), int(channels), rate,
-                                                    floats);
+    return std::make_unique<MediaFoundationDecoder>(std::move(reader), int(channels), rate, floats);
 }

@@ -18,8 +18,8 @@ class AudioMixObserver {
   public:
     virtual ~AudioMixObserver() = default;
     // `frames` frames of the stream from `offset` in the block, at `volume`.
-    virtual void mixed(AudioHandle stream, const char* name, std::size_t offset,
-                       std::size_t frames, float volume) = 0;
+    virtual void mixed(AudioHandle stream, const char* name, std::size_t offset, std::size_t frames,
+                       float volume) = 0;
 };
 
 // Mixes the next `frames` stereo frames of every playing stream into out (overwritten,

@@ -85,7 +85,9 @@ Library& library() {
     return *instance;
 }
 
-void countCall() { library().calls.fetch_add(1, std::memory_order_relaxed); }
+void countCall() {
+    library().calls.fetch_add(1, std::memory_order_relaxed);
+}
 
 AudioHandle newHandle(Library& lib) {
     AudioHandle handle = lib.nextHandle++;
@@ -320,7 +322,9 @@ bool audioChannelSetAttribute(AudioHandle handle, uint32_t attrib, float value) 
     return true;
 }
 
-uint64_t audioCallCount() { return library().calls.load(std::memory_order_relaxed); }
+uint64_t audioCallCount() {
+    return library().calls.load(std::memory_order_relaxed);
+}
 
 // --- between the core and the devices ---
 
@@ -345,9 +349,8 @@ void audioMixFrames(float* out, std::size_t frames, AudioMixObserver* observer) 
 void audioWaitForNotifications() {
     Library& lib = library();
     std::unique_lock guard(lib.lock);
-    lib.delivered.wait(guard, [&] {
-        return (lib.pending.empty() || lib.stopping) && lib.delivering == 0;
-    });
+    lib.delivered.wait(
+        guard, [&] { return (lib.pending.empty() || lib.stopping) && lib.delivering == 0; });
 }
 
 void audioSelectBackend(AudioBackend backend) {

@@ -22,8 +22,8 @@ using AudioHandle = uint32_t;
 using AudioSyncProc = void(AudioHandle sync, AudioHandle channel, uint32_t data, void* user);
 
 constexpr int32_t audioDefaultDevice = -1;
-constexpr uint32_t audioStreamLoop = 4;  // flag of audioStreamCreateFile: loop without end
-constexpr uint32_t audioSyncEnd = 2;     // sync type: the stream has played to its end
+constexpr uint32_t audioStreamLoop = 4;   // flag of audioStreamCreateFile: loop without end
+constexpr uint32_t audioSyncEnd = 2;      // sync type: the stream has played to its end
 constexpr uint32_t audioAttribVolume = 2; // attribute: volume, 0 (silent) to 1 (full)
 
 // Opens the output device (-1: the default one) at the given rate. flags, window and device

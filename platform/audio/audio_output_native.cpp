@@ -2,7 +2,9 @@
 // device.
 #include "audio/audio_device.h"
 
-std::unique_ptr<AudioDevice> openSystemAudioDevice(uint32_t) { return nullptr; }
+std::unique_ptr<AudioDevice> openSystemAudioDevice(uint32_t) {
+    return nullptr;
+}
 
 void audioThreadBegin() {}
 void audioThreadEnd() {}

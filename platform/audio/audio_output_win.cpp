@@ -118,7 +118,9 @@ namespace {
 thread_local bool comEntered = false;
 }
 
-void audioThreadBegin() { comEntered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
+void audioThreadBegin() {
+    comEntered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+}
 
 void audioThreadEnd() {
     if (comEntered)

@@ -13,9 +13,15 @@ constexpr uint16_t formatPcm = 1;
 constexpr uint16_t formatExtensible = 0xFFFE;
 constexpr uint32_t highestRate = 384000;
 
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24); }
-bool tagIs(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+uint16_t le16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
+uint32_t le32(const uint8_t* p) {
+    return uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
+}
+bool tagIs(const uint8_t* p, const char* tag) {
+    return std::memcmp(p, tag, 4) == 0;
+}
 
 // Reads the "fmt " chunk body; the result tells whether we can play what it describes.
 WavHeader readFormat(const uint8_t* body, uint32_t size, WavFormat& format) {
@@ -111,10 +117,9 @@ class WavDecoder : public AudioDecoder {
     std::size_t read(float* out, std::size_t frames) override {
         std::size_t done = 0;
         while (done < frames && position_ < format_.frames()) {
-            const std::size_t want = std::size_t(std::min<uint64_t>(
-                {frames - done, readBlockFrames, format_.frames() - position_}));
-            const std::size_t got =
-                std::fread(raw_.data(), format_.blockAlign(), want, file_);
+            const std::size_t want = std::size_t(
+                std::min<uint64_t>({frames - done, readBlockFrames, format_.frames() - position_}));
+            const std::size_t got = std::fread(raw_.data(), format_.blockAlign(), want, file_);
             if (got == 0) {
                 position_ = format_.frames(); // the file shrank under us: end here
                 break;

@@ -37,8 +37,7 @@ struct WavParse {
 WavParse parseWavHeader(std::span<const uint8_t> head, uint64_t fileSize);
 
 // Converts `frames` frames of raw samples in the given format to floats in -1 to 1.
-void convertWavSamples(const uint8_t* raw, std::size_t frames, const WavFormat& format,
-                       float* out);
+void convertWavSamples(const uint8_t* raw, std::size_t frames, const WavFormat& format, float* out);
 
 // A decoder over a WAV file we can read; null for any other file.
 std::unique_ptr<AudioDecoder> openWavDecoder(const char* path);

@@ -74,9 +74,8 @@ void startMusic() {
     state.playlist = std::make_unique<Playlist>();
     state.playlist->open(dataFilePath(playlistName).get());
     state.currentTrackName = state.playlist->nextName();
-    const uint32_t stream = state.currentTrackName ? player->createStream(
-                                                         state.currentTrackName.get(), 0)
-                                                   : 0;
+    const uint32_t stream =
+        state.currentTrackName ? player->createStream(state.currentTrackName.get(), 0) : 0;
     player->play(stream, 0);
     player->setEndSync(stream, onTrackEnd);
     player->setVolume(stream, musicVolume);
@@ -113,7 +112,9 @@ void stopAudio(uint32_t fireStream) {
     state.currentTrackName.reset();
 }
 
-AudioPlayer* audioPlayer() { return player; }
+AudioPlayer* audioPlayer() {
+    return player;
+}
 
 bool playlistCreated() {
     std::lock_guard guard(music().lock);

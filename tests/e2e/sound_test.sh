@@ -43,7 +43,11 @@ start_pulse() {
     PULSE_PID=$!
     local waited=0
     until pactl info >/dev/null 2>&1; do
-        [ "$waited" -ge 100 ] && { echo "pulseaudio did not start" >&2; cat "$WORK/pulse.log" >&2; return 1; }
+        if [ "$waited" -ge 100 ]; then
+            echo "pulseaudio did not start" >&2
+            cat "$WORK/pulse.log" >&2
+            return 1
+        fi
         sleep 0.1
         waited=$((waited + 1))
     done
@@ -141,11 +145,12 @@ run_saver fire 3
 eh_check "default settings: exit code 0 after Escape" [ "$RUN_EXIT" = 0 ]
 eh_check "default settings: the saver plays into PulseAudio" [ "$RUN_STREAMS" -ge 1 ]
 heard=$(rms "$WORK/fire.wav" "$(echo "$RUN_ESCAPE - 2" | bc -l)" 2)
-echo "     shipped fire sound RMS $heard (the file has $(rms "$EH_SOURCE_DIR/data/fire_data/fire.wav" 0 10))"
+echo "     shipped fire sound RMS $heard (file: $(rms "$EH_WINDOWS_DIR/fire_data/fire.wav" 0 10))"
 eh_check "default settings: the fire sound is heard" near "$heard" 0.037 0.6
 last=$(last_sound "$WORK/fire.wav")
 echo "     Escape at ${RUN_ESCAPE}s of the recording, last sound at ${last}s"
-eh_check "default settings: the sound stops at once on Escape" below "$last" "$(echo "$RUN_ESCAPE + 0.5" | bc -l)"
+eh_check "default settings: the sound stops at once on Escape" \
+    below "$last" "$(echo "$RUN_ESCAPE + 0.5" | bc -l)"
 
 sox -n -r 44100 -c 2 -b 16 "$EH_WINDOWS_DIR/fire_data/fire.wav" synth 2 sine 330 vol 0.8
 run_saver steady 3.5
@@ -181,7 +186,8 @@ eh_check "sound and music off: no output stream was even opened" [ "$RUN_STREAMS
 # 3. Only the playlist: a low tone and a high tone, 0.8 s each, at half scale.
 sox -n -r 44100 -c 2 -b 16 "$EH_WINDOWS_DIR/tone_low.wav" synth 0.8 sine 440 vol 0.5
 sox -n -r 44100 -c 1 -b 16 "$EH_WINDOWS_DIR/tone_high.wav" synth 0.8 sine 1320 vol 0.5
-printf 'C:\\windows\\tone_low.wav\nC:\\windows\\tone_high.wav\n' >"$EH_WINDOWS_DIR/fire_data/pls.txt"
+printf 'C:\\windows\\tone_low.wav\nC:\\windows\\tone_high.wav\n' \
+    >"$EH_WINDOWS_DIR/fire_data/pls.txt"
 settings 01 00 00 00 01 00
 run_saver music 3.2
 eh_check "playlist only: exit code 0" [ "$RUN_EXIT" = 0 ]
@@ -192,7 +198,8 @@ level=$(rms "$WORK/music.wav" "$(echo "$(first_sound "$WORK/music.wav") + 0.1" |
 echo "     tone RMS $level (a sine at half scale has 0.354)"
 eh_check "playlist only: the tones at full volume" near "$level" 0.354 0.15
 last=$(last_sound "$WORK/music.wav")
-eh_check "playlist only: the music stops at once on Escape" below "$last" "$(echo "$RUN_ESCAPE + 0.5" | bc -l)"
+eh_check "playlist only: the music stops at once on Escape" \
+    below "$last" "$(echo "$RUN_ESCAPE + 0.5" | bc -l)"
 
 # 4. An MP3 as the first track.
 sox "$EH_WINDOWS_DIR/tone_low.wav" -t wav - | lame --quiet -b 128 - "$EH_WINDOWS_DIR/tone_low.mp3"
@@ -201,7 +208,8 @@ run_saver mp3 3.2
 eh_check "MP3 in the playlist: exit code 0" [ "$RUN_EXIT" = 0 ]
 sequence=$(pitch_sequence "$WORK/mp3.wav" 0 "$RUN_ESCAPE")
 echo "     tones heard: $sequence"
-eh_check "MP3 in the playlist: the MP3, the WAV, the MP3 again" bash -c "[[ '$sequence' == 'a b a'* ]]"
+eh_check "MP3 in the playlist: the MP3, the WAV, the MP3 again" \
+    bash -c "[[ '$sequence' == 'a b a'* ]]"
 
 echo "$((EH_FAILURES == 0 ? 1 : 0)) passed, $((EH_FAILURES == 0 ? 0 : 1)) failed"
 [ "$EH_FAILURES" = 0 ]

@@ -99,8 +99,8 @@ int main() {
         listener.stopped = false;
         const uint32_t fireStream = startFireSound();
         startMusic();
-        const auto until = std::chrono::steady_clock::now() +
-                           std::chrono::microseconds(random() % 400);
+        const auto until =
+            std::chrono::steady_clock::now() + std::chrono::microseconds(random() % 400);
         while (std::chrono::steady_clock::now() < until)
             std::this_thread::yield();
         stopAudio(fireStream);

@@ -25,7 +25,9 @@ void countEnd(AudioHandle, AudioHandle channel, uint32_t, void*) {
     ++endCount;
 }
 
-float left(const std::vector<float>& samples, uint64_t frame) { return samples[2 * frame]; }
+float left(const std::vector<float>& samples, uint64_t frame) {
+    return samples[2 * frame];
+}
 } // namespace
 
 TEST_F(AudioLibrary, rejectsHandleZeroAndFreedHandles) {

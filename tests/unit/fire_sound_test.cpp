@@ -38,8 +38,7 @@ TEST(DefaultFireSound, loopsWithoutAJumpAtTheJoin) {
         float largestNearby = 0;
         for (std::size_t f = 1; f < neighbourhood; ++f) {
             largestNearby = std::max(largestNearby, std::abs(at(f) - at(f - 1)));
-            largestNearby = std::max(largestNearby,
-                                     std::abs(at(frames - f) - at(frames - f - 1)));
+            largestNearby = std::max(largestNearby, std::abs(at(frames - f) - at(frames - f - 1)));
         }
         EXPECT_LE(std::abs(at(0) - at(frames - 1)), largestNearby) << "channel " << c;
     }

@@ -28,11 +28,9 @@ class PlaylistFile : public ::testing::Test {
 } // namespace
 
 TEST_F(PlaylistFile, repeatsTheWordsInFileOrderWhateverSeparatesThem) {
-    const std::vector<std::string> expected = {"first.mp3", "second.mp3", "third.mp3",
-                                               "first.mp3", "second.mp3", "third.mp3",
-                                               "first.mp3"};
-    for (const char* text : {"first.mp3 second.mp3 third.mp3",
-                             "first.mp3\nsecond.mp3\nthird.mp3\n",
+    const std::vector<std::string> expected = {"first.mp3",  "second.mp3", "third.mp3", "first.mp3",
+                                               "second.mp3", "third.mp3",  "first.mp3"};
+    for (const char* text : {"first.mp3 second.mp3 third.mp3", "first.mp3\nsecond.mp3\nthird.mp3\n",
                              "\n\t first.mp3\r\n\r\nsecond.mp3\t\tthird.mp3   \n\n"}) {
         Playlist playlist = playlistOf(text);
         EXPECT_EQ(names(playlist, 7), expected) << text;

@@ -22,9 +22,9 @@ TEST(WavHeader, readsEachPcmLayout) {
         uint32_t rate;
         uint16_t channels, bits;
     };
-    for (const Case c : {Case{44100, 1, 16}, Case{44100, 2, 16}, Case{22050, 1, 8},
-                         Case{8000, 2, 8}, Case{11025, 1, 16}, Case{48000, 2, 16},
-                         Case{7919, 1, 16}}) {
+    for (const Case c :
+         {Case{44100, 1, 16}, Case{44100, 2, 16}, Case{22050, 1, 8}, Case{8000, 2, 8},
+          Case{11025, 1, 16}, Case{48000, 2, 16}, Case{7919, 1, 16}}) {
         const auto bytes = wavImage(c.rate, c.channels, c.bits, std::vector<int>(12 * c.channels));
         const WavParse header = parse(bytes);
         ASSERT_EQ(header.result, WavHeader::ok) << c.rate << " " << c.channels << " " << c.bits;
