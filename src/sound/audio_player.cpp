@@ -1,0 +1,33 @@
+#include "sound/audio_player.h"
+
+float clampVolume(float value) {
+    if (value > 1.0f)
+        return 1.0f;
+    if (!(value >= 0.0f)) // also catches NaN
+        return 0.0f;
+    return value;
+}
+
+AudioPlayer::AudioPlayer() {
+    audioInit(audioDefaultDevice, outputRate, 0, nullptr, nullptr);
+}
+
+uint32_t AudioPlayer::createStream(const char* name, uint32_t flags) {
+    return audioStreamCreateFile(false, name, 0, 0, flags);
+}
+
+void AudioPlayer::play(uint32_t handle, int restart) {
+    audioChannelPlay(handle, restart != 0);
+}
+
+void AudioPlayer::setEndSync(uint32_t handle, AudioSyncProc* routine) {
+    audioChannelSetSync(handle, audioSyncEnd, 0, routine, nullptr);
+}
+
+void AudioPlayer::freeStream(uint32_t handle) {
+    audioStreamFree(handle);
+}
+
+void AudioPlayer::setVolume(uint32_t handle, float value) {
+    audioChannelSetAttribute(handle, audioAttribVolume, clampVolume(value));
+}

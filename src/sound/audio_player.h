@@ -1,0 +1,24 @@
+#pragma once
+// The saver's handle on the audio library: no state of its own, only the calls with the values
+// the sound needs. Only createStream has a result worth using; the library rejects handle 0
+// without effect, so a stream that could not be created may still be passed to the others.
+#include <cstdint>
+
+#include "audio/audio_library.h"
+
+constexpr uint32_t outputRate = 44100;
+constexpr uint32_t loopFlag = audioStreamLoop; // the fire sound loops; music tracks play once
+
+// 1.5 gives 1; -0.2 and NaN give 0; anything in between passes unchanged.
+float clampVolume(float value);
+
+class AudioPlayer {
+  public:
+    // Opens the default output; the result is not examined (no device means silence).
+    AudioPlayer();
+    uint32_t createStream(const char* name, uint32_t flags);
+    void play(uint32_t handle, int restart);
+    void setEndSync(uint32_t handle, AudioSyncProc* routine);
+    void freeStream(uint32_t handle);
+    void setVolume(uint32_t handle, float value);
+};

@@ -1,0 +1,25 @@
+#pragma once
+// The music playlist: a text file whose whitespace-separated words are track file names, read
+// one after another and from the start again after the last.
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+
+// A track name buffer: at most 1023 characters and the terminator.
+constexpr std::size_t trackNameSize = 1024;
+
+class Playlist {
+  public:
+    // Opens the file in text mode; true when it is open.
+    bool open(const char* path);
+    // The next name in a new buffer; after the last name the first comes again. No buffer when
+    // no file is open; the empty name when the file holds no word at all. A word longer than
+    // 1023 characters is cut to its first 1023.
+    std::unique_ptr<char[]> nextName();
+
+  private:
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, FileCloser> file_;
+};

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include "audio_test_support.h"
+#include "sound/playlist.h"
+
+namespace {
+std::vector<std::string> names(Playlist& playlist, int count) {
+    std::vector<std::string> read;
+    for (int i = 0; i < count; ++i) {
+        const auto name = playlist.nextName();
+        read.push_back(name ? name.get() : "<none>");
+    }
+    return read;
+}
+
+class PlaylistFile : public ::testing::Test {
+  protected:
+    void SetUp() override { std::filesystem::create_directories(dir); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    Playlist playlistOf(const std::string& text) {
+        writeText(dir / "pls.txt", text);
+        Playlist playlist;
+        EXPECT_TRUE(playlist.open((dir / "pls.txt").c_str()));
+        return playlist;
+    }
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "emberhall-pls";
+};
+} // namespace
+
+TEST_F(PlaylistFile, repeatsTheWordsInFileOrderWhateverSeparatesThem) {
+    const std::vector<std::string> expected = {"first.mp3",  "second.mp3", "third.mp3", "first.mp3",
+                                               "second.mp3", "third.mp3",  "first.mp3"};
+    for (const char* text : {"first.mp3 second.mp3 third.mp3", "first.mp3\nsecond.mp3\nthird.mp3\n",
+                             "\n\t first.mp3\r\n\r\nsecond.mp3\t\tthird.mp3   \n\n"}) {
+        Playlist playlist = playlistOf(text);
+        EXPECT_EQ(names(playlist, 7), expected) << text;
+    }
+}
+
+TEST_F(PlaylistFile, oneNameRepeatsAndABlankSplitsAName) {
+    Playlist one = playlistOf("only.wav\n");
+    EXPECT_EQ(names(one, 3), (std::vector<std::string>{"only.wav", "only.wav", "only.wav"}));
+    Playlist spaced = playlistOf("My Song.mp3");
+    EXPECT_EQ(names(spaced, 3), (std::vector<std::string>{"My", "Song.mp3", "My"}));
+}
+
+TEST_F(PlaylistFile, emptyFileGivesTheEmptyNameAndNoFileGivesNone) {
+    for (const char* text : {"", " \n\t\n"}) {
+        Playlist empty = playlistOf(text);
+        EXPECT_EQ(names(empty, 2), (std::vector<std::string>{"", ""}));
+    }
+    Playlist unopened;
+    EXPECT_EQ(unopened.nextName(), nullptr);
+    EXPECT_FALSE(unopened.open((dir / "missing.txt").c_str()));
+    EXPECT_EQ(unopened.nextName(), nullptr);
+}
+
+TEST_F(PlaylistFile, cutsAWordLongerThanTheBuffer) {
+    const std::string longWord(2000, 'x');
+    Playlist playlist = playlistOf(longWord + " next.wav");
+    const auto first = playlist.nextName();
+    EXPECT_EQ(std::string(first.get()), longWord.substr(0, 1023));
+    EXPECT_EQ(first[1023], '\0');
+    // The rest of the long word is dropped, not read as a name of its own.
+    EXPECT_EQ(names(playlist, 2), (std::vector<std::string>{"next.wav", longWord.substr(0, 1023)}));
+    const std::string exact(1023, 'y');
+    Playlist fits = playlistOf(exact);
+    EXPECT_EQ(std::string(fits.nextName().get()), exact);
+}
