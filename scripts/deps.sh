@@ -7,7 +7,8 @@ EH_PACKAGES=(
     clang-14 libclang-rt-14-dev
     mingw-w64 wine wine64
     xvfb x11-utils xdotool imagemagick
-    pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame
+    pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame bc
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     nsis
     libfreetype-dev fonts-dejavu-core libstb-dev libsndfile1-dev
 )
