@@ -188,3 +188,17 @@ eh_windows_drawn_by_wm() {
     eh_wine_env
     wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 }
+
+# Runs a Windows program to its end and prints its output. Wine's background programs inherit
+# the output of whoever starts them and may outlive it, so the output goes through a file:
+# a pipe (or a command substitution) would wait for them.
+eh_wine_output() {
+    eh_wine_env
+    local output
+    output=$(mktemp)
+    wine "$@" >"$output" 2>&1 </dev/null
+    local rc=$?
+    cat "$output"
+    rm -f "$output"
+    return $rc
+}

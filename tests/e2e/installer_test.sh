@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The installer, as a Windows user would meet it, in a fresh Wine prefix: a silent install puts
+# the saver and its data where they belong and makes it the screen saver; the installed saver
+# shows fire with the default messages; a second install keeps a changed motd.txt; the silent
+# uninstaller removes the program files and the setting and keeps the user's files.
+set -u
+saver=$1
+source "$(dirname "$0")/../wine/lib.sh"
+build="${EH_BUILD_DIR:-$EH_SOURCE_DIR/build/windows}"
+installer=$(ls "$build"/emberhall-*-setup.exe 2>/dev/null | head -n 1)
+shots="$build/e2e-shots"
+mkdir -p "$shots"
+
+# A prefix of its own, made fresh for this run.
+export WINEPREFIX="$build/wineprefix-installer"
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX"
+eh_prefix_ready
+windir="$WINEPREFIX/drive_c/windows"
+trap 'eh_kill "${EH_PID:-}"; eh_stop_xvfb; wineserver -k 2>/dev/null; rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"' EXIT
+eh_start_xvfb 1024x768
+
+eh_check "the installer was built ($installer)" test -f "$installer"
+
+screen_saver_value() {
+    local output
+    output=$(mktemp)
+    eh_wine_output reg query 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE >"$output" 2>&1
+    tr -d '\r' <"$output" | awk '/SCRNSAVE.EXE/ { print $NF }'
+    rm -f "$output"
+}
+
+# --- a silent install into a fresh prefix ---
+wine "$installer" /S >/dev/null 2>&1 </dev/null
+wineserver -w
+eh_check "the saver lands in System32" test -f "$windir/system32/emberhall.scr"
+eh_check "the glyph sheet lands in fire_fonts" test -f "$windir/fire_fonts/font.tga"
+for file in motd.txt fire.wav pls.txt; do
+    eh_check "$file lands in fire_data" test -f "$windir/fire_data/$file"
+done
+eh_check "the uninstaller is in Program Files" test -f "$WINEPREFIX/drive_c/Program Files/Emberhall/Uninstall.exe"
+value=$(screen_saver_value)
+eh_check "SCRNSAVE.EXE names the installed saver ($value)" \
+    sh -c "echo '$value' | grep -qi 'system32.emberhall.scr'"
+
+# --- the installed saver, started from there, shows fire with the default messages ---
+xdotool mousemove 0 0
+eh_start 'C:\windows\system32\emberhall.scr' /s
+eh_wait_window Emberhall 60
+sleep 3
+eh_screenshot "$shots/installed.png"
+eh_hold_key Escape
+eh_wait_exit "$EH_PID" 20
+eh_check "the installed saver ends with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+eh_check "the installed saver shows fire" eh_gt "$(eh_mean "$shots/installed.png" 1024x60+0+700 r)" 0.5
+eh_check "the installed saver shows the default messages (glyph pixels carry blue)" \
+    eh_gt "$(eh_blue_pixels "$shots/installed.png" 1024x350+0+5)" 500
+
+# --- a second install keeps the user's messages and settings ---
+printf 'OUR+OWN+WORDS 100 200 3000\n' >"$windir/fire_data/motd.txt"
+printf '\x00\x01\x00\x01\x00\x00' >"$windir/emberhall.dat"
+changed=$(md5sum <"$windir/fire_data/motd.txt")
+wine "$installer" /S >/dev/null 2>&1 </dev/null
+wineserver -w
+eh_check "a second install keeps a changed motd.txt" test "$(md5sum <"$windir/fire_data/motd.txt")" = "$changed"
+eh_check "a second install keeps emberhall.dat" test "$(od -An -tx1 "$windir/emberhall.dat" | tr -d ' ')" = 000100010000
+
+# --- the silent uninstaller ---
+wine 'C:\Program Files\Emberhall\Uninstall.exe' /S >/dev/null 2>&1 </dev/null
+wineserver -w
+eh_check "the uninstaller removes the saver" test ! -e "$windir/system32/emberhall.scr"
+eh_check "the uninstaller removes the glyph sheet" test ! -e "$windir/fire_fonts/font.tga"
+eh_check "the uninstaller removes the fire sound" test ! -e "$windir/fire_data/fire.wav"
+eh_check "the uninstaller removes SCRNSAVE.EXE" test -z "$(screen_saver_value)"
+eh_check "the uninstaller keeps emberhall.dat" test -f "$windir/emberhall.dat"
+eh_check "the uninstaller keeps the user's motd.txt" test -f "$windir/fire_data/motd.txt"
+eh_check "the uninstaller removes itself" test ! -e "$WINEPREFIX/drive_c/Program Files/Emberhall/Uninstall.exe"
+
+exit "$EH_FAILURES"
