@@ -88,7 +88,8 @@ eh_screenshot "$shots/dialog.png"
 click_sparks
 eh_screenshot "$shots/dialog-sparks-clicked.png"
 click_ok
-check "OK ends the process with exit code 0" test "$(eh_wait_exit "$EH_PID" 20)" = 0
+eh_wait_exit "$EH_PID" 20
+check "OK ends the process with exit code 0" test "$EH_RC" = 0
 check "OK writes the start values with the sixth byte 01 (is $(settings_bytes))" \
     test "$(settings_bytes)" = "01 00 00 01 00 01"
 
@@ -96,12 +97,13 @@ check "OK writes the start values with the sixth byte 01 (is $(settings_bytes))"
 check "/C opens the dialog" open_dialog /C
 click_yellow
 click_cancel
-check "Cancel ends the process with exit code 0" test "$(eh_wait_exit "$EH_PID" 20)" = 0
+eh_wait_exit "$EH_PID" 20
+check "Cancel ends the process with exit code 0" test "$EH_RC" = 0
 check "/c:1234 opens the dialog" open_dialog /c:1234
 click_sparks
 xdotool mousemove $((dialog_width - 14)) 11 click 1 # the close box
-check "the close box ends the process with exit code 0" \
-    test "$(eh_wait_exit "$EH_PID" 20)" = 0
+eh_wait_exit "$EH_PID" 20
+check "the close box ends the process with exit code 0" test "$EH_RC" = 0
 check "neither wrote the file (is $(settings_bytes))" \
     test "$(settings_bytes)" = "01 00 00 01 00 01"
 
@@ -116,8 +118,8 @@ eh_screenshot "$shots/save-failed.png"
 eval "$(xdotool search --onlyvisible --name '^Emberhall$' getwindowgeometry --shell 2>/dev/null |
     head -n 5)"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1 # its OK button
-check "after the message the process ends with exit code 0" \
-    test "$(eh_wait_exit "$EH_PID" 20)" = 0
+eh_wait_exit "$EH_PID" 20
+check "after the message the process ends with exit code 0" test "$EH_RC" = 0
 check "the old settings file is unchanged (is $(settings_bytes))" \
     test "$(settings_bytes)" = "01 00 00 01 00 01"
 rmdir "$blocker"
@@ -127,7 +129,8 @@ rmdir "$blocker"
 check "/c opens the dialog" open_dialog /c
 click_yellow
 click_ok
-check "OK ends the process with exit code 0" test "$(eh_wait_exit "$EH_PID" 20)" = 0
+eh_wait_exit "$EH_PID" 20
+check "OK ends the process with exit code 0" test "$EH_RC" = 0
 check "the yellow colours are stored (is $(settings_bytes))" \
     test "$(settings_bytes)" = "00 01 00 01 00 01"
 # Wine reports the pointer's absolute position as the first relative movement, so the pointer
@@ -146,7 +149,8 @@ hot_with_blue=$(convert "$shots/yellow-fire.png" -fx 'r > 0.8 && b > 0 ? 1 : 0' 
 check "the fire is yellow: $hot_with_blue hot pixels with blue (at least 5000)" \
     test "${hot_with_blue:-0}" -ge 5000
 eh_hold_key Escape
-check "Escape ends the saver with exit code 0" test "$(eh_wait_exit "$EH_PID" 20)" = 0
+eh_wait_exit "$EH_PID" 20
+check "Escape ends the saver with exit code 0" test "$EH_RC" = 0
 
 echo "$((checks - EH_FAILURES)) passed, $EH_FAILURES failed"
 [ "$EH_FAILURES" = 0 ]

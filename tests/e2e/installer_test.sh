@@ -40,8 +40,8 @@ for file in motd.txt fire.wav pls.txt; do
 done
 eh_check "the uninstaller is in Program Files" test -f "$WINEPREFIX/drive_c/Program Files/Emberhall/Uninstall.exe"
 value=$(screen_saver_value)
-eh_check "SCRNSAVE.EXE names the installed saver ($value)" \
-    sh -c "echo '$value' | grep -qi 'system32.emberhall.scr'"
+names_installed_saver() { [[ "${value,,}" == *'\system32\emberhall.scr' ]]; }
+eh_check "SCRNSAVE.EXE names the installed saver ($value)" names_installed_saver
 
 # --- the installed saver, started from there, shows fire with the default messages ---
 xdotool mousemove 0 0

@@ -77,7 +77,8 @@ run_saver() {
     local escape stopped
     escape=$(date +%s.%N)
     eh_hold_key Escape
-    RUN_EXIT=$(eh_wait_exit "$EH_PID" 15)
+    eh_wait_exit "$EH_PID" 15
+    RUN_EXIT=$EH_RC
     [ "$RUN_EXIT" = running ] && eh_kill "$EH_PID"
     EH_PID=
     sleep 1.2

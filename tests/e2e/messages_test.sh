@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Messages over the fire, as a user sees them: the first message of the default script stands
+# at its place; a message holds, bursts into falling letters and gives way to the next; without
+# a script the saver still runs, with no letters. In the standard colours the fire has no blue,
+# so glyph pixels are the pixels with blue.
+set -u
+saver=$1
+source "$(dirname "$0")/../wine/lib.sh"
+shots="${EH_BUILD_DIR:-$EH_SOURCE_DIR/build/windows}/e2e-shots"
+mkdir -p "$shots"
+eh_prefix_ready
+trap 'eh_kill "${EH_PID:-}"; eh_stop_xvfb' EXIT
+eh_start_xvfb 1024x768
+motd="$EH_WINDOWS_DIR/fire_data/motd.txt"
+
+end_with_escape() {
+    eh_hold_key Escape
+    eh_wait_exit "$EH_PID" 20
+    eh_check "$1: Escape ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+}
+
+# The box a text covers: 50 pixels a cell, '-' breaking lines (at most 20 cells a line).
+text_box() {
+    local text=$1 x=$2 y=$3
+    awk -v t="$text" -v x="$x" -v y="$y" 'BEGIN {
+        n = split(t, lines, "-"); w = 0
+        for (i = 1; i <= n; i++) if (length(lines[i]) > w) w = length(lines[i])
+        if (w > 20) w = 20
+        printf "%dx%d+%d+%d", w * 50, n * 50, x, y }'
+}
+
+# --- the default data: the first message at its place ---
+eh_clear_data
+eh_install_data
+read -r text x y hold < <(grep -v '^[[:space:]]*$' "$motd" | head -n 1)
+box=$(text_box "$text" "$x" "$y")
+eh_start_saver "$saver"
+sleep 1.5
+eh_screenshot "$shots/first-message.png"
+end_with_escape "default messages"
+inside=$(eh_blue_pixels "$shots/first-message.png" "$box")
+all=$(eh_blue_pixels "$shots/first-message.png" 1024x768+0+0)
+eh_check "the first message ($text) is drawn in its box $box ($inside glyph pixels)" eh_gt "$inside" 1000
+eh_check "no glyph pixels outside that box ($((all - inside)))" test "$((all - inside))" -lt 20
+cp "$shots/first-message.png" "$shots/readme-candidate.png"
+
+# --- hold, burst, next message ---
+printf 'EMBERS 300 200 2000\nGLOW 100 100 5000\n' >"$motd"
+first_box=$(text_box EMBERS 300 200)
+second_box=$(text_box GLOW 100 100)
+eh_start_saver "$saver"
+sleep 1
+eh_screenshot "$shots/holding.png"
+sleep 3.5
+eh_screenshot "$shots/bursting.png"
+sleep 6
+eh_screenshot "$shots/next-message.png"
+end_with_escape "hold and burst"
+held=$(eh_blue_pixels "$shots/holding.png" "$first_box")
+flying=$(eh_blue_pixels "$shots/bursting.png" "$first_box")
+flying_all=$(eh_blue_pixels "$shots/bursting.png" 1024x768+0+0)
+eh_check "while it holds, EMBERS stands at 300,200 ($held glyph pixels)" eh_gt "$held" 1000
+eh_check "in the burst the letters have left their places ($flying left in the box)" \
+    test "$flying" -lt "$((held / 2))"
+eh_check "in the burst the letters are still on screen ($flying_all glyph pixels)" eh_gt "$flying_all" 200
+next=$(eh_blue_pixels "$shots/next-message.png" "$second_box")
+eh_check "after the burst the next message GLOW stands at 100,100 ($next glyph pixels)" eh_gt "$next" 700
+
+# --- no script at all ---
+rm -f "$motd"
+eh_start_saver "$saver"
+sleep 2
+eh_screenshot "$shots/no-script.png"
+eh_check "without a script the saver runs" kill -0 "$EH_PID"
+end_with_escape "no script"
+eh_check "without a script no letters are drawn" test "$(eh_blue_pixels "$shots/no-script.png" 1024x768+0+0)" = 0
+eh_check "without a script the fire still burns" eh_gt "$(eh_mean "$shots/no-script.png" 1024x60+0+700 r)" 0.5
+
+eh_clear_data
+exit "$EH_FAILURES"
