@@ -5,10 +5,8 @@
 set -u
 saver=$1
 source "$(dirname "$0")/../wine/lib.sh"
-shots="${EH_BUILD_DIR:-$EH_SOURCE_DIR/build/windows}/e2e-shots"
-mkdir -p "$shots"
-eh_prefix_ready
-trap 'eh_kill "${EH_PID:-}"; eh_stop_xvfb' EXIT
+eh_begin_e2e
+shots=$EH_SHOTS
 
 # Standard colours and no messages: not a single pixel may carry blue.
 eh_clear_data
@@ -19,9 +17,7 @@ run_on_screen() {
     eh_start_saver "$saver" || echo "no saver window on $size"
     sleep 3
     eh_screenshot "$shot"
-    eh_hold_key Escape
-    eh_wait_exit "$EH_PID" 20
-    eh_check "Escape ends the saver on $size with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+    eh_end_with_escape "$size"
     eh_stop_xvfb
     # Wine keeps the screen geometry it found while its server runs.
     eh_stop_wine

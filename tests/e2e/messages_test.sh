@@ -6,18 +6,10 @@
 set -u
 saver=$1
 source "$(dirname "$0")/../wine/lib.sh"
-shots="${EH_BUILD_DIR:-$EH_SOURCE_DIR/build/windows}/e2e-shots"
-mkdir -p "$shots"
-eh_prefix_ready
-trap 'eh_kill "${EH_PID:-}"; eh_stop_xvfb' EXIT
+eh_begin_e2e
+shots=$EH_SHOTS
 eh_start_xvfb 1024x768
 motd="$EH_WINDOWS_DIR/fire_data/motd.txt"
-
-end_with_escape() {
-    eh_hold_key Escape
-    eh_wait_exit "$EH_PID" 20
-    eh_check "$1: Escape ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
-}
 
 # The box a text covers: 50 pixels a cell, '-' breaking lines (at most 20 cells a line).
 text_box() {
@@ -37,7 +29,7 @@ box=$(text_box "$text" "$x" "$y")
 eh_start_saver "$saver"
 sleep 1.5
 eh_screenshot "$shots/first-message.png"
-end_with_escape "default messages"
+eh_end_with_escape "default messages"
 inside=$(eh_blue_pixels "$shots/first-message.png" "$box")
 all=$(eh_blue_pixels "$shots/first-message.png" 1024x768+0+0)
 eh_check "the first message ($text) is drawn in its box $box ($inside glyph pixels)" eh_gt "$inside" 1000
@@ -55,7 +47,7 @@ sleep 3.5
 eh_screenshot "$shots/bursting.png"
 sleep 6
 eh_screenshot "$shots/next-message.png"
-end_with_escape "hold and burst"
+eh_end_with_escape "hold and burst"
 held=$(eh_blue_pixels "$shots/holding.png" "$first_box")
 flying=$(eh_blue_pixels "$shots/bursting.png" "$first_box")
 flying_all=$(eh_blue_pixels "$shots/bursting.png" 1024x768+0+0)
@@ -72,7 +64,7 @@ eh_start_saver "$saver"
 sleep 2
 eh_screenshot "$shots/no-script.png"
 eh_check "without a script the saver runs" kill -0 "$EH_PID"
-end_with_escape "no script"
+eh_end_with_escape "no script"
 eh_check "without a script no letters are drawn" test "$(eh_blue_pixels "$shots/no-script.png" 1024x768+0+0)" = 0
 eh_check "without a script the fire still burns" eh_gt "$(eh_mean "$shots/no-script.png" 1024x60+0+700 r)" 0.5
 

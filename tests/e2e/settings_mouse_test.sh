@@ -5,25 +5,17 @@
 set -u
 saver=$1
 source "$(dirname "$0")/../wine/lib.sh"
-shots="${EH_BUILD_DIR:-$EH_SOURCE_DIR/build/windows}/e2e-shots"
-mkdir -p "$shots"
-eh_prefix_ready
-trap 'eh_kill "${EH_PID:-}"; eh_stop_xvfb' EXIT
+eh_begin_e2e
+shots=$EH_SHOTS
 eh_start_xvfb 1024x768
 eh_clear_data
-
-end_with_escape() {
-    eh_hold_key Escape
-    eh_wait_exit "$EH_PID" 20
-    eh_check "$1: Escape ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
-}
 
 # Yellow: hot pixels carry blue, which the standard fire never has.
 eh_write_settings 00 01 00 00 00 00
 eh_start_saver "$saver"
 sleep 2
 eh_screenshot "$shots/yellow.png"
-end_with_escape yellow
+eh_end_with_escape yellow
 eh_check "yellow fire: pixels with blue near the bottom" \
     eh_gt "$(eh_blue_pixels "$shots/yellow.png" 1024x60+0+700)" 1000
 eh_check "yellow fire: green as strong as red at the hottest" \
@@ -36,7 +28,7 @@ sleep 1
 eh_screenshot "$shots/cycle-early.png"
 sleep 4
 eh_screenshot "$shots/cycle-later.png"
-end_with_escape cycling
+eh_end_with_escape cycling
 early=$(eh_mean "$shots/cycle-early.png" 1024x200+0+560 g)
 later=$(eh_mean "$shots/cycle-later.png" 1024x200+0+560 g)
 eh_check "cycling colours change over time (green $early, then $later)" eh_gt "$later" "$(awk -v e="$early" 'BEGIN { print e + 0.05 }')"
@@ -46,7 +38,7 @@ eh_write_settings 00 00 00 00 00 00
 eh_start_saver "$saver"
 sleep 2
 eh_screenshot "$shots/no-colour.png"
-end_with_escape "no colour"
+eh_end_with_escape "no colour"
 eh_check "no colour flag: the picture stays black" test "$(eh_max "$shots/no-colour.png" 1024x768+0+0 r)" = 0
 
 # The mouse, with standard colours and no sound.
@@ -69,7 +61,7 @@ sleep 2
 xdotool click 4 click 5 click 4
 sleep 2
 eh_check "turning the wheel leaves the saver running" kill -0 "$EH_PID"
-end_with_escape "after the wheel"
+eh_end_with_escape "after the wheel"
 
 # Sparks on, fire sound on (whatever sound there is): the saver stays up for 30 seconds.
 eh_write_settings 01 00 00 01 00 01
@@ -77,7 +69,7 @@ eh_start_saver "$saver"
 sleep 30
 eh_screenshot "$shots/sparks.png"
 eh_check "with sparks the saver is still running after 30 seconds" kill -0 "$EH_PID"
-end_with_escape sparks
+eh_end_with_escape sparks
 
 eh_clear_data
 exit "$EH_FAILURES"

@@ -202,3 +202,21 @@ eh_wine_output() {
     rm -f "$output"
     return $rc
 }
+
+# --- the frame of an end-to-end script ---
+
+# The prefix, a screenshot folder in $EH_SHOTS, and a clean-up that ends the saver and the X
+# server whatever happens.
+eh_begin_e2e() {
+    eh_prefix_ready
+    EH_SHOTS="${EH_BUILD_DIR:-$EH_SOURCE_DIR/build/windows}/e2e-shots"
+    mkdir -p "$EH_SHOTS"
+    trap 'eh_kill "${EH_PID:-}"; eh_stop_xvfb' EXIT
+}
+
+# Holds Escape and checks that the saver ends with exit code 0.
+eh_end_with_escape() {
+    eh_hold_key Escape
+    eh_wait_exit "$EH_PID" 20
+    eh_check "$1: Escape ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+}
