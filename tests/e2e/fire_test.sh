@@ -29,11 +29,19 @@ eh_check "bright fire along the bottom" eh_gt "$(eh_mean "$shot" 1024x60+0+700 r
 eh_check "dark at the top" test "$(eh_max "$shot" 1024x300+0+0 r)" = 0
 eh_check "no blue anywhere in the standard colours" test "$(eh_blue_pixels "$shot" 1024x768+0+0)" = 0
 
-run_on_screen 1920x1080 "$shots/fire-1920x1080.png"
-shot="$shots/fire-1920x1080.png"
-eh_check "fire reaches the right edge of a wide screen" eh_gt "$(eh_mean "$shot" 200x60+1720+1010 r)" 0.4
-eh_check "fire along the whole bottom of a wide screen" eh_gt "$(eh_mean "$shot" 1920x60+0+1010 r)" 0.4
-eh_check "dark at the top of a wide screen" test "$(eh_max "$shot" 1920x400+0+0 r)" = 0
+# Larger screens: the picture is stretched over all of it, so fire runs along the whole bottom
+# edge, right into the corner.
+for size in 1280x1024 1920x1080; do
+    width=${size%x*}
+    height=${size#*x}
+    shot="$shots/fire-$size.png"
+    run_on_screen "$size" "$shot"
+    eh_check "fire along the whole bottom of $size" \
+        eh_gt "$(eh_mean "$shot" "${width}x60+0+$((height - 70))" r)" 0.4
+    eh_check "fire reaches the bottom-right corner of $size" \
+        eh_gt "$(eh_mean "$shot" "100x40+$((width - 100))+$((height - 50))" r)" 0.4
+    eh_check "dark at the top of $size" test "$(eh_max "$shot" "${width}x$((height / 3))+0+0" r)" = 0
+done
 
 # Letters that end the program at once, creating no window.
 eh_start_xvfb 1024x768

@@ -7,6 +7,8 @@
 
 #include "config/settings.h"
 #include "config/system_paths.h"
+#include "fire/fire_engine.h"
+#include "fire/random_source.h"
 #include "host/saver_run.h"
 #include "pixel/pixel_toolkit.h"
 #include "test_support.h"
@@ -319,4 +321,26 @@ TEST_F(SaverRunTest, theFirstFrameIsBlackAndColourShowsFromTheSecond) {
         ASSERT_EQ(second[i], 0u);
     for (uint32_t p : second)
         ASSERT_EQ(p & 0xFF, 0u);
+}
+
+TEST_F(SaverRunTest, sparksDrawOnlyWhenTheirOptionIsOne) {
+    // Without a script no message draws, so with sparks off every draw of the run is the fire's:
+    // the sequence stands where 768 warm-up steps and one step per frame leave it.
+    FireEngine replay(1024, 768, 640);
+    randomSource().seed(1700000000u);
+    for (int i = 0; i < 768 + 5; ++i)
+        replay.step();
+    const uint32_t fireOnly = randomSource().currentState();
+
+    for (int32_t flag : {0, 2, 1}) {
+        RecordingPlatform platform;
+        platform.escapeAtFrame = 6;
+        setRandomSparks(flag);
+        SaverRun saver(platform);
+        saver.run();
+        if (flag == 1)
+            EXPECT_NE(randomSource().currentState(), fireOnly);
+        else
+            EXPECT_EQ(randomSource().currentState(), fireOnly) << flag;
+    }
 }
