@@ -45,8 +45,9 @@ void closeDialog(HWND window) {
     PostQuitMessage(0);
 }
 
-// The save used to fail silently, leaving the user to believe the settings were kept. Say which
-// file could not be written and why; the old file is still whole, as the save is atomic.
+// A failed save must not pass for a kept one, or the user would believe the settings stuck.
+// Say which file could not be written and why; the old file is still whole, as the save is
+// atomic.
 void reportFailedSave(HWND window, const SettingsSave& save) {
     std::string reason = save.reason;
     if (!reason.empty())
