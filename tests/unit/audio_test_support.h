@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,8 @@ class SoundTest : public ::testing::Test {
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = std::filesystem::temp_directory_path() /
-              (std::string("emberhall-sound-") + info->test_suite_name() + "-" + info->name());
+              (std::string("emberhall-sound-") + std::to_string(::getpid()) + "-" +
+               info->test_suite_name() + "-" + info->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir / "fire_data");
         setWindowsDirectoryForTesting(dir.c_str());

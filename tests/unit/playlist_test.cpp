@@ -3,6 +3,8 @@
 #include "audio_test_support.h"
 #include "sound/playlist.h"
 
+#include "test_support.h"
+
 namespace {
 std::vector<std::string> names(Playlist& playlist, int count) {
     std::vector<std::string> read;
@@ -15,15 +17,14 @@ std::vector<std::string> names(Playlist& playlist, int count) {
 
 class PlaylistFile : public ::testing::Test {
   protected:
-    void SetUp() override { std::filesystem::create_directories(dir); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     Playlist playlistOf(const std::string& text) {
         writeText(dir / "pls.txt", text);
         Playlist playlist;
         EXPECT_TRUE(playlist.open((dir / "pls.txt").c_str()));
         return playlist;
     }
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "emberhall-pls";
+    TempDirectory temp;
+    const std::filesystem::path dir = temp.path();
 };
 } // namespace
 

@@ -3,6 +3,8 @@
 #include "audio/wav_reader.h"
 #include "audio_test_support.h"
 
+#include "test_support.h"
+
 namespace {
 WavParse parse(const std::vector<uint8_t>& bytes) {
     return parseWavHeader(bytes, bytes.size());
@@ -98,7 +100,8 @@ TEST(WavHeader, leavesOtherCodingsToTheSystem) {
 }
 
 TEST(WavDecoder, readsRewindsAndRejectsWhatItCannotRead) {
-    const auto dir = std::filesystem::temp_directory_path() / "emberhall-wav-decoder";
+    const TempDirectory temp;
+    const auto dir = temp.path();
     writeFile(dir / "ok.wav", wavImage(22050, 1, 16, {100, 200, 300}));
     writeText(dir / "text.wav", "not a sound at all");
     auto decoder = openWavDecoder((dir / "ok.wav").c_str());
@@ -113,5 +116,4 @@ TEST(WavDecoder, readsRewindsAndRejectsWhatItCannotRead) {
     EXPECT_EQ(out[0], 100.0f / 32768.0f);
     EXPECT_EQ(openWavDecoder((dir / "text.wav").c_str()), nullptr);
     EXPECT_EQ(openWavDecoder((dir / "missing.wav").c_str()), nullptr);
-    std::filesystem::remove_all(dir);
 }
