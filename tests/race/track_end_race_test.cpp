@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "audio/audio_capture.h"
@@ -67,7 +68,8 @@ class Listener : public AudioMixObserver {
 } // namespace
 
 int main() {
-    const auto dir = std::filesystem::temp_directory_path() / "emberhall-track-end-race";
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("emberhall-track-end-race-" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir / "fire_data");
     for (const char* name : {"a.wav", "b.wav", "c.wav"})

@@ -48,7 +48,9 @@ inline void writeFile(const std::filesystem::path& path, const std::vector<uint8
     std::filesystem::create_directories(path.parent_path());
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    // An empty vector has no data pointer, and fwrite must not be given a null one.
+    if (!bytes.empty())
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
 }
 
