@@ -29,29 +29,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A private PulseAudio with one null sink as the default output.
 start_pulse() {
-    export XDG_RUNTIME_DIR=$WORK/runtime
-    mkdir -p "$XDG_RUNTIME_DIR"
-    chmod 700 "$XDG_RUNTIME_DIR"
-    export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
-    export PULSE_COOKIE=$WORK/pulse-cookie
-    HOME=$WORK pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        --disallow-exit -L "module-native-protocol-unix auth-anonymous=1" \
-        -L "module-null-sink sink_name=eh_sink rate=44100 channels=2" \
-        >"$WORK/pulse.log" 2>&1 &
-    PULSE_PID=$!
-    local waited=0
-    until pactl info >/dev/null 2>&1; do
-        if [ "$waited" -ge 100 ]; then
-            echo "pulseaudio did not start" >&2
-            cat "$WORK/pulse.log" >&2
-            return 1
-        fi
-        sleep 0.1
-        waited=$((waited + 1))
-    done
-    pactl set-default-sink eh_sink
+    eh_start_pulse "$WORK" || return 1
+    PULSE_PID=$EH_PULSE_PID
 }
 
 # Writes the six settings bytes: standard, yellow, cycle, sound, music, sparks.

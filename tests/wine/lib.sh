@@ -54,6 +54,39 @@ eh_stop_xvfb() {
     fi
 }
 
+# A private PulseAudio whose one null sink, eh_sink, is the default output, so Wine's sound can
+# be recorded from eh_sink.monitor (parec) and measured. Its socket, cookie and state live in
+# directory $1; its id is left in EH_PULSE_PID.
+eh_start_pulse() {
+    local dir=$1
+    export XDG_RUNTIME_DIR=$dir/runtime
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
+    export PULSE_COOKIE=$dir/pulse-cookie
+    HOME=$dir pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        --disallow-exit -L "module-native-protocol-unix auth-anonymous=1" \
+        -L "module-null-sink sink_name=eh_sink rate=44100 channels=2" \
+        >"$dir/pulse.log" 2>&1 &
+    EH_PULSE_PID=$!
+    local waited=0
+    until pactl info >/dev/null 2>&1; do
+        if [ "$waited" -ge 100 ]; then
+            echo "pulseaudio did not start" >&2
+            cat "$dir/pulse.log" >&2
+            return 1
+        fi
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    pactl set-default-sink eh_sink
+}
+
+eh_stop_pulse() {
+    eh_kill "${EH_PULSE_PID:-}"
+    EH_PULSE_PID=
+}
+
 # Copies the default data files into the prefix's Windows directory.
 eh_install_data() {
     eh_wine_env
