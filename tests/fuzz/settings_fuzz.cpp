@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const SettingsSave save = saveSettings(settingsName);
     fuzzCheck(save.saved, "the settings were not saved");
     std::vector<uint8_t> expected(flagCount, 0xFF);
-    std::memcpy(expected.data(), data, std::min(size, flagCount));
+    std::copy_n(data, std::min(size, flagCount), expected.begin());
     fuzzCheck(readBack(scratch.path(settingsName)) == expected, "the saved file is not the flags");
 
     checkDataFilePath(data, size);
