@@ -13,7 +13,7 @@
 # Escape then ends the saver, which must exit with code 0.
 #
 # Not run by ctest (its name does not end in _test.sh); scripts/test runs it for 60 seconds.
-# Usage: soak.sh [--seconds N] path/to/emberhall.scr     (N defaults to 600)
+# Usage: soak.sh [--seconds N] path/to/emberhall.scr     (N defaults to 600, at least 30)
 # EH_SOAK_KEEP=dir keeps the screenshots with glyphs and their masks there, for a look.
 set -u
 
@@ -88,17 +88,25 @@ find_server() {
     done
 }
 
-# A server this script brought up ends by itself a few seconds after its last client; if it
-# does not, it is stopped by its id. A warm server that was there before is left running.
+# A server this script brought up ends by itself a few seconds after its last client, and
+# takes Wine's service programs with it. If it does not, it is told to end them and itself
+# (wineserver -k reaches only the server of our prefix), and as a last resort stopped by its
+# id. A warm server that was there before is left running.
 stop_own_server() {
     [ "$OWN_SERVER" = 1 ] && [ -n "$SERVER_PID" ] || return 0
+    wait_server 100 || { wineserver -k 2>/dev/null; wait_server 50; } ||
+        kill "$SERVER_PID" 2>/dev/null
+    SERVER_PID=
+}
+
+# Waits up to $1 tenths of a second for the server to end; false if it is still there.
+wait_server() {
     local waited=0
-    while kill -0 "$SERVER_PID" 2>/dev/null && [ "$waited" -lt 100 ]; do
+    while kill -0 "$SERVER_PID" 2>/dev/null; do
+        [ "$waited" -lt "$1" ] || return 1
         sleep 0.1
         waited=$((waited + 1))
     done
-    kill "$SERVER_PID" 2>/dev/null || true
-    SERVER_PID=
 }
 
 count_fds() { ls "/proc/$1/fd" 2>/dev/null | wc -l; }
