@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "config/settings.h"
 #include "config/system_paths.h"
 #include "sound/music_state.h"
+#include "test_support.h"
 
 inline void putLe(std::vector<uint8_t>& bytes, uint32_t value, int size) {
     for (int i = 0; i < size; ++i)
@@ -68,11 +68,6 @@ inline void writeLevelTrack(const std::filesystem::path& path, int level, int fr
 class SoundTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("emberhall-sound-") + std::to_string(::getpid()) + "-" +
-               info->test_suite_name() + "-" + info->name());
-        std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir / "fire_data");
         setWindowsDirectoryForTesting(dir.c_str());
         resetSettings();
@@ -83,7 +78,7 @@ class SoundTest : public ::testing::Test {
         resetSoundForTesting();
         audioSelectBackend(AudioBackend::system);
         resetSettings();
-        std::filesystem::remove_all(dir);
     }
-    std::filesystem::path dir;
+    TempDirectory temp;
+    const std::filesystem::path dir = temp.path();
 };

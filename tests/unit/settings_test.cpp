@@ -11,6 +11,7 @@
 
 #include "config/settings.h"
 #include "config/system_paths.h"
+#include "test_support.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -40,16 +41,13 @@ class SettingsStore : public ::testing::Test {
         char previous[dataPathSize] = {};
         windowsDirectory(previous, dataPathSize);
         previousDirectory = previous;
-        std::string pattern = (fs::temp_directory_path() / "emberhall-settings-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory = pattern;
+        ASSERT_FALSE(directory.empty());
         setWindowsDirectoryForTesting(directory.c_str());
         resetSettings();
     }
 
     void TearDown() override {
         setWindowsDirectoryForTesting(previousDirectory.c_str());
-        fs::remove_all(directory);
         resetSettings();
     }
 
@@ -77,7 +75,8 @@ class SettingsStore : public ::testing::Test {
     }
 
     std::string previousDirectory;
-    fs::path directory;
+    TempDirectory temp;
+    const fs::path directory = temp.path();
 };
 
 TEST_F(SettingsStore, withoutAFileTheFlagsKeepTheirValues) {

@@ -2,20 +2,18 @@
 
 #include <fstream>
 #include <iterator>
-#include <random>
-#include <unistd.h>
+#include <stdlib.h>
 
 TempDirectory::TempDirectory() {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("emberhall-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
+    std::string pattern = (std::filesystem::temp_directory_path() / "emberhall-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()))
+        path_ = pattern;
 }
 
 TempDirectory::~TempDirectory() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    if (!path_.empty())
+        std::filesystem::remove_all(path_, ignored);
 }
 
 void TempDirectory::write(const std::string& name, const std::vector<uint8_t>& bytes) const {

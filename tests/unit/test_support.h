@@ -34,6 +34,8 @@ class TempDirectory {
   public:
     TempDirectory();
     ~TempDirectory();
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
     const std::filesystem::path& path() const { return path_; }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     void write(const std::string& name, const std::vector<uint8_t>& bytes) const;

@@ -10,29 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
 #include "text/glyph_particles.h"
 
-// A fresh directory under the system's temporary directory, removed with everything in it.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "emberhall-text-XXXXXX");
-        if (mkdtemp(pattern.data()))
-            path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
+// The text tests call the shared temporary directory by a shorter name.
+using TempDir = TempDirectory;
 
 inline void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
