@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_capture.h"
-#include "audio/audio_device.h"
+#include "seams/audio_platform.h"
+#include "audio/audio_mixing.h"
 #include "audio/audio_library.h"
 
 namespace {
@@ -40,7 +40,7 @@ std::string writeMusicTrack() {
 }
 
 void mixOneSecond(benchmark::State& state, bool withMusic) {
-    audioSelectBackend(AudioBackend::none); // the benchmark pulls the mix itself
+    audioUsePlatform(AudioPlatform{}); // the benchmark pulls the mix itself
     audioInit(audioDefaultDevice, 44100, 0, nullptr, nullptr);
     const AudioHandle fire = audioStreamCreateFile(false, fireSound.c_str(), 0, 0, audioStreamLoop);
     audioChannelSetAttribute(fire, audioAttribVolume, 0.5f);

@@ -14,17 +14,16 @@ set(CPACK_PACKAGE_VENDOR "The Emberhall developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME emberhall-${PROJECT_VERSION}-setup)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Emberhall)
-if(EXISTS ${PROJECT_SOURCE_DIR}/resources/emberhall.ico)
-    file(TO_NATIVE_PATH ${PROJECT_SOURCE_DIR}/resources/emberhall.ico icon)
+if(EXISTS ${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico)
+    file(TO_NATIVE_PATH ${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico icon)
     set(EMBERHALL_NSIS_ICON_CODE
-        "!define MUI_ICON \"${PROJECT_SOURCE_DIR}/resources/emberhall.ico\"\n!define MUI_UNICON \"${PROJECT_SOURCE_DIR}/resources/emberhall.ico\"")
+        "!define MUI_ICON \"${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico\"\n!define MUI_UNICON \"${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico\"")
 endif()
 list(PREPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake)
 include(CPack)
 
-# Built with everything else, so the tests always have a fresh installer. CPack's install step
-# must then not build "all" again, or the installer would make itself.
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+# Built with everything else, so the tests always have a fresh installer (the top-level
+# CMakeLists.txt keeps CPack's install step from building "all" again).
 add_custom_target(installer ALL
     COMMAND ${CMAKE_CPACK_COMMAND} -C $<CONFIG> --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake
     DEPENDS emberhall_scr

@@ -2,7 +2,7 @@
 # scripts/run and scripts/test.
 
 EH_PACKAGES=(
-    cmake g++ make pkg-config git
+    cmake g++ make pkg-config git python3
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     mingw-w64 wine wine64

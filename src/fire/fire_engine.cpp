@@ -4,6 +4,7 @@
 
 #include "fire/fire_kernels.h"
 #include "fire/random_source.h"
+#include "text/glyph_particles.h"
 
 namespace {
 // The seeding draws its values below this fixed bound, whatever the palette size.
@@ -108,3 +109,25 @@ void FireEngine::blendPalettes(int32_t factor) {
         currentPalette_[i] = blendMasked(a, b, 0xFF00FF) | blendMasked(a, b, 0xFF00);
     }
 }
+
+std::unique_ptr<ParticleList> FireEngine::nextMessage() {
+    const ScriptEntry entry = script_.next();
+    // Kept as its 32-bit pattern: the cycle compares it unsigned, so a negative hold lasts long.
+    holdTime_ = uint32_t(entry.hold);
+    return layoutMessage(entry.x, entry.y, entry.text);
+}
+
+std::unique_ptr<ParticleList> FireEngine::layoutMessage(int32_t x, int32_t y,
+                                                        const char* text) const {
+    return layoutParticles(x, y, text, width_, glyphSheet_.glyphSize());
+}
+
+void FireEngine::drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame) const {
+    glyphSheet_.drawGlyph(x, y, character, frame, width_, height_);
+}
+
+void FireEngine::drawParticles(ParticleList& list, uint32_t* frame) const {
+    ::drawParticles(list, glyphSheet_, frame, width_, height_);
+}
+
+void FireEngine::moveParticles(ParticleList& list) const { ::moveParticles(list, width_); }

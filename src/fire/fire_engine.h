@@ -2,14 +2,16 @@
 // The fire engine: a grid of integer heat values the size of the picture. Each step seeds the
 // second-to-last row at random and runs one in-place averaging pass that carries heat upward;
 // `render` turns the grid into 0x00RRGGBB pixels through the current palette. The engine also
-// holds the glyph sheet and the message script, whose operations live in src/text/.
+// holds the glyph sheet and the message script of the run, and writes the message text over the
+// fire with them (src/text/ holds those parts).
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <span>
 #include <vector>
 
-class ParticleList;
+#include "text/glyph_sheet.h"
+#include "text/message_script.h"
+#include "text/particle_list.h"
 
 class FireEngine {
   public:
@@ -33,16 +35,17 @@ class FireEngine {
     // Only the low 16 bits of `factor` count, as a signed 16-bit number.
     void blendPalettes(int32_t factor);
 
-    // --- glyph sheet (src/text/font_loader.cpp) ---
+    // --- glyph sheet (text/glyph_sheet.h) ---
     // 1 loaded, -1 cannot open, -2 wrong image type or pixel depth (or a broken header).
-    int32_t loadFont(const char* path, int32_t glyphSize);
+    int32_t loadFont(const char* path, int32_t glyphSize) { return glyphSheet_.load(path, glyphSize); }
 
-    // --- message script (src/text/message_script.cpp) ---
-    bool openScript(const char* path);
+    // --- message script (text/message_script.h) ---
+    bool openScript(const char* path) { return script_.open(path); }
+    // Reads the next entry, keeps its hold time and lays its text out.
     std::unique_ptr<ParticleList> nextMessage();
     uint32_t getHoldTime() const { return holdTime_; }
 
-    // --- glyph particles (src/text/glyph_particles.cpp) ---
+    // --- glyph particles (text/glyph_particles.h), on the engine's frame ---
     std::unique_ptr<ParticleList> layoutMessage(int32_t x, int32_t y, const char* text) const;
     void drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame) const;
     void drawParticles(ParticleList& list, uint32_t* frame) const;
@@ -56,17 +59,14 @@ class FireEngine {
     std::span<const uint32_t> standardPalette() const { return standardPalette_; }
     std::span<const uint32_t> yellowPalette() const { return yellowPalette_; }
     std::span<const uint32_t> currentPalette() const { return currentPalette_; }
-    int32_t glyphSize() const { return glyphSize_; }
-    int32_t fontWidth() const { return fontWidth_; }
-    int32_t fontHeight() const { return fontHeight_; }
-    std::span<const uint32_t> fontPixels() const { return fontPixels_; }
-    bool fontLoaded() const { return !fontPixels_.empty(); }
+    const GlyphSheet& glyphSheet() const { return glyphSheet_; }
+    int32_t glyphSize() const { return glyphSheet_.glyphSize(); }
+    int32_t fontWidth() const { return glyphSheet_.width(); }
+    int32_t fontHeight() const { return glyphSheet_.height(); }
+    std::span<const uint32_t> fontPixels() const { return glyphSheet_.pixels(); }
+    bool fontLoaded() const { return glyphSheet_.loaded(); }
 
   private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-
     int32_t width_;
     int32_t height_;
     uint32_t paletteSize_;
@@ -74,12 +74,7 @@ class FireEngine {
     std::vector<uint32_t> standardPalette_;
     std::vector<uint32_t> yellowPalette_;
     std::vector<uint32_t> currentPalette_;
-    // Until a sheet is loaded there is nothing to draw from; the glyph size still steers the
-    // line wrap of the layout.
-    int32_t glyphSize_ = 50;
-    int32_t fontWidth_ = 0;
-    int32_t fontHeight_ = 0;
+    GlyphSheet glyphSheet_;
     uint32_t holdTime_ = 0;
-    std::unique_ptr<std::FILE, FileCloser> messageFile_;
-    std::vector<uint32_t> fontPixels_;
+    MessageScript script_;
 };

@@ -1,6 +1,6 @@
 #include "fire/spark_bursts.h"
 
-#include "core/clock.h"
+#include "seams/clock.h"
 #include "fire/fire_engine.h"
 #include "fire/random_source.h"
 

@@ -1,13 +1,5 @@
 #include "sound/audio_player.h"
 
-float clampVolume(float value) {
-    if (value > 1.0f)
-        return 1.0f;
-    if (!(value >= 0.0f)) // also catches NaN
-        return 0.0f;
-    return value;
-}
-
 AudioPlayer::AudioPlayer() {
     audioInit(audioDefaultDevice, outputRate, 0, nullptr, nullptr);
 }

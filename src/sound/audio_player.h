@@ -9,9 +9,6 @@
 constexpr uint32_t outputRate = 44100;
 constexpr uint32_t loopFlag = audioStreamLoop; // the fire sound loops; music tracks play once
 
-// 1.5 gives 1; -0.2 and NaN give 0; anything in between passes unchanged.
-float clampVolume(float value);
-
 class AudioPlayer {
   public:
     // Opens the default output; the result is not examined (no device means silence).
@@ -20,5 +17,6 @@ class AudioPlayer {
     void play(uint32_t handle, int restart);
     void setEndSync(uint32_t handle, AudioSyncProc* routine);
     void freeStream(uint32_t handle);
+    // Clamped to 0 ... 1 before the call (clampVolume).
     void setVolume(uint32_t handle, float value);
 };

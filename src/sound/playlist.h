@@ -2,8 +2,9 @@
 // The music playlist: a text file whose whitespace-separated words are track file names, read
 // one after another and from the start again after the last.
 #include <cstddef>
-#include <cstdio>
 #include <memory>
+
+#include "base/unique_file.h"
 
 // A track name buffer: at most 1023 characters and the terminator.
 constexpr std::size_t trackNameSize = 1024;
@@ -18,8 +19,5 @@ class Playlist {
     std::unique_ptr<char[]> nextName();
 
   private:
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    UniqueFile file_;
 };

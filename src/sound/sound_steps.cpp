@@ -8,16 +8,18 @@
 // running notification of that stream, and that notification may be waiting for the lock.
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <type_traits>
 
-#include "config/settings.h"
+#include "base/no_destructor.h"
+#include "settings/data_file_names.h"
+#include "settings/settings.h"
 #include "sound/audio_player.h"
 #include "sound/music_state.h"
 #include "sound/playlist.h"
 #include "sound/sound_steps.h"
 
 namespace {
-constexpr const char* fireSoundName = "fire_data/fire.wav";
-constexpr const char* playlistName = "fire_data/pls.txt";
 constexpr float fireVolume = 0.5f;
 constexpr float musicVolume = 1.0f;
 
@@ -32,11 +34,14 @@ struct MusicState {
 // Kept until the process ends and never destroyed: the quit exit leaves the music playing, and
 // a notification may still run while the process winds down.
 MusicState& music() {
-    static MusicState* const state = new MusicState;
+    static NoDestructor<MusicState> state;
     return *state;
 }
 
-AudioPlayer* player = nullptr;
+// Made by openAudio and kept as long as the device, to the end of the process. The player has no
+// state, so nothing of it is destroyed at exit while a notification may still use it.
+std::optional<AudioPlayer> player;
+static_assert(std::is_trivially_destructible_v<std::optional<AudioPlayer>>);
 
 // Starts `name` as the current track; 0 when it cannot be played, which ends the music.
 uint32_t startTrack(const char* name) {
@@ -48,31 +53,31 @@ uint32_t startTrack(const char* name) {
 }
 } // namespace
 
-void openAudio() {
-    if (soundEffects() != 1 && musicPlaylist() != 1)
+void openAudio(const Settings& settings) {
+    if (!isOn(settings.soundEffects) && !isOn(settings.musicPlaylist))
         return;
     if (!player)
-        player = new AudioPlayer; // lives as long as the device, to the end of the process
+        player.emplace();
 }
 
-uint32_t startFireSound() {
-    if (soundEffects() != 1 || !player)
+uint32_t startFireSound(const Settings& settings) {
+    if (!isOn(settings.soundEffects) || !player)
         return 0;
-    const auto path = dataFilePath(fireSoundName);
-    const uint32_t fireStream = player->createStream(path.get(), loopFlag);
+    const std::string path = dataFilePath(fireSoundFileName);
+    const uint32_t fireStream = player->createStream(path.c_str(), loopFlag);
     player->play(fireStream, 0);
     player->setVolume(fireStream, fireVolume);
     return fireStream;
 }
 
-void startMusic() {
-    if (musicPlaylist() != 1 || !player)
+void startMusic(const Settings& settings) {
+    if (!isOn(settings.musicPlaylist) || !player)
         return;
     MusicState& state = music();
     std::lock_guard guard(state.lock);
     state.stopped = false;
     state.playlist = std::make_unique<Playlist>();
-    state.playlist->open(dataFilePath(playlistName).get());
+    state.playlist->open(dataFilePath(playlistFileName).c_str());
     state.currentTrackName = state.playlist->nextName();
     const uint32_t stream =
         state.currentTrackName ? player->createStream(state.currentTrackName.get(), 0) : 0;
@@ -112,9 +117,7 @@ void stopAudio(uint32_t fireStream) {
     state.currentTrackName.reset();
 }
 
-AudioPlayer* audioPlayer() {
-    return player;
-}
+AudioPlayer* audioPlayer() { return player ? &*player : nullptr; }
 
 bool playlistCreated() {
     std::lock_guard guard(music().lock);
@@ -142,6 +145,5 @@ void resetSoundForTesting() {
     music().currentTrackName.reset();
     music().currentStream = 0;
     music().stopped = false;
-    delete player;
-    player = nullptr;
+    player.reset();
 }

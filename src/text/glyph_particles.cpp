@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "fire/fire_engine.h"
 #include "fire/random_source.h"
 #include "text/glyph_particles.h"
+#include "text/glyph_sheet.h"
 
 // Floats must be evaluated as floats, not in a wider register that rounds differently: the
 // motion of a burst has to come out the same in both builds (SSE on x86-64 does this).
@@ -22,8 +22,6 @@ constexpr float lineStep = 50.0f;
 constexpr float nudge = 1.0f;
 constexpr float downwardPull = 0.05f;
 constexpr int32_t bounceMargin = 50;
-// Rows 0 to 4 of the frame are never written by a glyph.
-constexpr int32_t topRowsKept = 5;
 constexpr int32_t angleRange = 360;
 // Starting vertical velocities; most letters leap upward, the last entry does not.
 constexpr float startVelocities[10] = {-0.5f, -0.7f, -0.8f, -0.9f, -1.0f,
@@ -60,13 +58,13 @@ bool toFrameCoordinate(float v, int32_t& out) {
 
 } // namespace
 
-std::unique_ptr<ParticleList> FireEngine::layoutMessage(int32_t x, int32_t y,
-                                                        const char* text) const {
+std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, const char* text,
+                                              int32_t frameWidth, int32_t glyphSize) {
     auto list = std::make_unique<ParticleList>();
     const float margin = float(x);
     float column = margin;
     float row = float(y);
-    const float wrapLimit = float(int64_t(width_) - glyphSize_);
+    const float wrapLimit = float(int64_t(frameWidth) - glyphSize);
     if (!text)
         return list;
 
@@ -94,48 +92,20 @@ std::unique_ptr<ParticleList> FireEngine::layoutMessage(int32_t x, int32_t y,
     return list;
 }
 
-void FireEngine::drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame) const {
-    // No sheet, or no cell for this character in it: nothing to draw. Codes below 'A' (digits,
-    // punctuation, and bytes above 127, which are negative) have no cell in any sheet.
-    if (fontPixels_.empty() || glyphSize_ <= 0 || !frame)
-        return;
-    const int32_t cell = int32_t(static_cast<signed char>(character)) - 'A';
-    if (cell < 0 || cell >= fontWidth_ / glyphSize_)
-        return;
-
-    const int64_t cellStart = int64_t(cell) * glyphSize_;
-    // A sheet lower than the glyph size has nothing below its last row: those rows stay clear.
-    const int64_t rows = std::min<int64_t>(glyphSize_, fontHeight_);
-    const int64_t firstRow = std::max<int64_t>(0, int64_t(topRowsKept) - y);
-    const int64_t endRow = std::min<int64_t>(rows, int64_t(height_) - y);
-    const int64_t firstColumn = std::max<int64_t>(0, -int64_t(x));
-    const int64_t endColumn = std::min<int64_t>(glyphSize_, int64_t(width_) - x);
-
-    for (int64_t i = firstRow; i < endRow; ++i) {
-        const int64_t sourceRow = i * fontWidth_ + cellStart;
-        const int64_t targetRow = (y + i) * width_ + x;
-        for (int64_t j = firstColumn; j < endColumn; ++j) {
-            // Black is the sheet's transparent colour.
-            const uint32_t pixel = fontPixels_[size_t(sourceRow + j)];
-            if (pixel != 0)
-                frame[targetRow + j] = pixel;
-        }
-    }
-}
-
-void FireEngine::drawParticles(ParticleList& list, uint32_t* frame) const {
+void drawParticles(ParticleList& list, const GlyphSheet& sheet, uint32_t* frame,
+                   int32_t frameWidth, int32_t frameHeight) {
     for (GlyphParticle* p = list.first(); p; p = list.next()) {
         if (!isDrawn(p->character))
             continue;
         int32_t column = 0;
         int32_t row = 0;
         if (toFrameCoordinate(p->x, column) && toFrameCoordinate(p->y, row))
-            drawGlyph(column, row, p->character, frame);
+            sheet.drawGlyph(column, row, p->character, frame, frameWidth, frameHeight);
     }
 }
 
-void FireEngine::moveParticles(ParticleList& list) const {
-    const float rightLimit = float(width_ - bounceMargin);
+void moveParticles(ParticleList& list, int32_t frameWidth) {
+    const float rightLimit = float(frameWidth - bounceMargin);
     for (GlyphParticle* p = list.first(); p; p = list.next()) {
         p->x += p->vx;
         p->y += p->vy;

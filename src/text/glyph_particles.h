@@ -1,44 +1,28 @@
 #pragma once
-// A message on screen is a list of particles, one per character of its text, kept in the order
-// the characters were laid out. While the message holds they stand still and spell the text;
-// when it bursts they fly apart and fall.
+// Laying a message out as particles on a grid of 50-pixel cells, drawing them from the glyph
+// sheet, and moving them once the message bursts. While a message holds its particles stand
+// still and spell the text; when it bursts they fly apart under a constant downward pull and
+// bounce off the side edges. The frame is frameWidth x frameHeight pixels, row stride
+// frameWidth.
 #include <cstdint>
+#include <memory>
 
-struct GlyphParticle {
-    char character = 0; // signed 8-bit code
-    float x = 0.0f;     // frame column of the glyph's top-left corner
-    float y = 0.0f;     // frame row of the glyph's top-left corner; rows grow downward
-    float vx = 0.0f;    // pixels per frame
-    float vy = 0.0f;    // pixels per frame; negative is upward
-};
+#include "text/particle_list.h"
 
-struct ParticleNode {
-    GlyphParticle item;
-    ParticleNode* newer = nullptr;
-    ParticleNode* older = nullptr;
-};
+class GlyphSheet;
 
-// Insertion-ordered list with one built-in iteration position. It owns its nodes and their
-// particles, and frees them oldest first.
-class ParticleList {
-  public:
-    ParticleList() = default;
-    ~ParticleList();
-    ParticleList(const ParticleList&) = delete;
-    ParticleList& operator=(const ParticleList&) = delete;
+// One particle per character, at the cursor, with a starting velocity from three draws of the
+// shared random sequence each. '-' starts a new line at the left margin x, '*' nudges the next
+// cell one pixel right, anything else takes a cell; a cell at or past frameWidth - glyphSize
+// moves to the start of the next line.
+std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, const char* text,
+                                              int32_t frameWidth, int32_t glyphSize);
 
-    // Appends at the newest end; false, with the list unchanged, when no node can be made.
-    // The cursor moves to the new node.
-    bool add(const GlyphParticle& particle);
-    // Iteration, oldest to newest: first(), then next() until it gives null.
-    GlyphParticle* first();
-    GlyphParticle* next();
+// Draws every particle that stands for a letter (not ' ', '+', '-' or '*'), oldest first, at its
+// position truncated toward zero.
+void drawParticles(ParticleList& list, const GlyphSheet& sheet, uint32_t* frame,
+                   int32_t frameWidth, int32_t frameHeight);
 
-    int32_t count() const { return count_; }
-
-  private:
-    int32_t count_ = 0;
-    ParticleNode* oldest_ = nullptr;
-    ParticleNode* cursor_ = nullptr;
-    ParticleNode* newest_ = nullptr;
-};
+// One frame of motion: move by the velocity, then pull down; bounce off x <= 0 and
+// x >= frameWidth - 50 by turning the horizontal velocity round.
+void moveParticles(ParticleList& list, int32_t frameWidth);

@@ -1,6 +1,6 @@
 #include "text/message_cycle.h"
 
-#include "core/clock.h"
+#include "seams/clock.h"
 #include "fire/fire_engine.h"
 #include "fire/random_source.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "text/glyph_particles.h"
+#include "text/particle_list.h"
 
 class Clock;
 class FireEngine;

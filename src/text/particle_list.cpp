@@ -1,6 +1,6 @@
-#include <new>
+#include "text/particle_list.h"
 
-#include "text/glyph_particles.h"
+#include <new>
 
 ParticleList::~ParticleList() {
     for (ParticleNode* node = oldest_; node;) {

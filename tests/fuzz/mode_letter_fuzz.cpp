@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "host/mode_letter.h"
+#include "windows/mode_letter.h"
 
 namespace {
 // The place of the letter, worked out over the whole text at once.

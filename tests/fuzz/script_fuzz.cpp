@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/clock.h"
+#include "seams/clock.h"
 #include "fire/fire_engine.h"
 #include "fire/random_source.h"
 #include "fuzz_support.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "config/system_paths.h"
+#include "settings/settings.h"
+#include "seams/data_files.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -39,16 +39,16 @@ void checkDataFilePath(const uint8_t* data, std::size_t size) {
     const auto path = dataFilePath(name.c_str());
     const std::string& directory = ScratchFiles::instance().directory();
     const std::string whole = directory + "/" + name;
-    if (whole.size() + 1 <= dataPathSize)
-        fuzzCheck(std::string(path.get()) == whole, "the data-file path is not directory/name");
+    if (whole.size() + 1 <= dataFiles().pathLimit)
+        fuzzCheck(path == whole, "the data-file path is not directory/name");
     else
-        fuzzCheck(path[0] == '\0', "a data-file path too long for its buffer was not refused");
+        fuzzCheck(path.empty(), "a data-file path too long for the system was not refused");
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const ScratchFiles& scratch = ScratchFiles::instance();
-    setWindowsDirectoryForTesting(scratch.directory().c_str());
+    useDataFiles(DataFiles{{scratch.directory().c_str()}});
     scratch.write(settingsName, data, size);
 
     resetSettings();

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_capture.h"
-#include "audio/audio_decoder.h"
-#include "audio/audio_device.h"
+#include "testing/capture_audio_device.h"
+#include "seams/audio_platform.h"
+#include "audio/audio_mixing.h"
 #include "audio/audio_library.h"
 #include "audio/wav_reader.h"
 #include "fuzz_support.h"
@@ -63,7 +63,7 @@ void checkDecoder(const char* path, const WavParse& parse) {
 // The file as a stream of the library, looping, pulled through the mixer a few blocks.
 void checkMixing(const char* path) {
     static const bool opened = [] {
-        audioSelectBackend(AudioBackend::none); // no sound card: the fuzzer pulls the mix
+        audioUsePlatform(AudioPlatform{}); // no sound card: the fuzzer pulls the mix
         audioInit(audioDefaultDevice, 44100, 0, nullptr, nullptr);
         return true;
     }();

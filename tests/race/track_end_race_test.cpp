@@ -15,10 +15,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "audio/audio_capture.h"
-#include "audio/audio_device.h"
-#include "config/settings.h"
-#include "config/system_paths.h"
+#include "testing/capture_audio_device.h"
+#include "audio/audio_mixing.h"
+#include "settings/settings.h"
+#include "seams/data_files.h"
 #include "sound/music_state.h"
 #include "sound/sound_steps.h"
 
@@ -79,12 +79,12 @@ int main() {
     std::fprintf(list, "%s\n%s\n%s\n", (dir / "a.wav").c_str(), (dir / "b.wav").c_str(),
                  (dir / "c.wav").c_str());
     std::fclose(list);
-    setWindowsDirectoryForTesting(dir.c_str());
+    useDataFiles(DataFiles{{dir.c_str()}});
     setSoundEffects(1);
     setMusicPlaylist(1);
     // No device of the library's own: the thread below pulls the mix as a sound card would.
-    audioSelectBackend(AudioBackend::none);
-    openAudio();
+    audioUsePlatform(AudioPlatform{});
+    openAudio(currentSettings());
 
     Listener listener;
     std::atomic<bool> done{false};
@@ -99,8 +99,8 @@ int main() {
     int failures = 0, ran = 0;
     for (; ran < cycles && std::chrono::steady_clock::now() - start < longestRun; ++ran) {
         listener.stopped = false;
-        const uint32_t fireStream = startFireSound();
-        startMusic();
+        const uint32_t fireStream = startFireSound(currentSettings());
+        startMusic(currentSettings());
         const auto until =
             std::chrono::steady_clock::now() + std::chrono::microseconds(random() % 400);
         while (std::chrono::steady_clock::now() < until)

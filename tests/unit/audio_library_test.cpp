@@ -57,7 +57,7 @@ TEST_F(AudioLibrary, givesZeroForFilesItCannotPlay) {
 }
 
 TEST_F(AudioLibrary, staysSilentWithoutADevice) {
-    audioSelectBackend(AudioBackend::none);
+    audioUsePlatform(AudioPlatform{});
     EXPECT_FALSE(audioInit(audioDefaultDevice, 44100, 0, nullptr, nullptr));
     writeLevelTrack(dir / "a.wav", 1000, 10);
     const AudioHandle stream = open(dir / "a.wav");

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_capture.h"
-#include "config/settings.h"
-#include "config/system_paths.h"
+#include "testing/capture_audio_device.h"
+#include "settings/settings.h"
+#include "seams/data_files.h"
 #include "sound/music_state.h"
 #include "test_support.h"
 
@@ -69,14 +69,14 @@ class SoundTest : public ::testing::Test {
   protected:
     void SetUp() override {
         std::filesystem::create_directories(dir / "fire_data");
-        setWindowsDirectoryForTesting(dir.c_str());
+        useDataFiles(DataFiles{{dir.c_str()}});
         resetSettings();
         resetSoundForTesting();
-        audioSelectBackend(AudioBackend::capture);
+        audioUsePlatform(captureAudioPlatform());
     }
     void TearDown() override {
         resetSoundForTesting();
-        audioSelectBackend(AudioBackend::system);
+        audioUsePlatform(AudioPlatform{});
         resetSettings();
     }
     TempDirectory temp;

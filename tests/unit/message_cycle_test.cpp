@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/clock.h"
+#include "seams/clock.h"
 #include "fire/fire_engine.h"
 #include "fire/random_source.h"
 #include "text/message_cycle.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/mode_letter.h"
+#include "windows/mode_letter.h"
 
 TEST(ModeLetter, plainAndQuotedProgramNames) {
     EXPECT_EQ(modeLetterOf("saver.scr /s"), 's');

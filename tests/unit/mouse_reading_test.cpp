@@ -1,25 +1,25 @@
 #include <gtest/gtest.h>
 
-#include "host/mouse_reading.h"
+#include "windows/mouse_reading.h"
 
 namespace {
-MouseState state(int32_t x, int32_t y, int32_t z, uint8_t b0 = 0, uint8_t b1 = 0, uint8_t b2 = 0,
+MouseDeviceState state(int32_t x, int32_t y, int32_t z, uint8_t b0 = 0, uint8_t b1 = 0, uint8_t b2 = 0,
                  uint8_t b3 = 0) {
-    MouseState s;
-    s.lX = x;
-    s.lY = y;
-    s.lZ = z;
-    s.rgbButtons[0] = b0;
-    s.rgbButtons[1] = b1;
-    s.rgbButtons[2] = b2;
-    s.rgbButtons[3] = b3;
+    MouseDeviceState s;
+    s.x = x;
+    s.y = y;
+    s.wheel = z;
+    s.buttons[0] = b0;
+    s.buttons[1] = b1;
+    s.buttons[2] = b2;
+    s.buttons[3] = b3;
     return s;
 }
 } // namespace
 
 TEST(MouseReading, reportsMovementAndTheWheel) {
-    MouseState latest;
-    const MouseState fetched = state(1, -2, 120);
+    MouseDeviceState latest;
+    const MouseDeviceState fetched = state(1, -2, 120);
     const MouseReading reading = foldMouseFetch(latest, &fetched);
     EXPECT_EQ(reading.dx, 1);
     EXPECT_EQ(reading.dy, -2);
@@ -28,8 +28,8 @@ TEST(MouseReading, reportsMovementAndTheWheel) {
 }
 
 TEST(MouseReading, onlyTheFirstTwoButtonsCount) {
-    MouseState latest;
-    MouseState fetched = state(0, 0, 0, 0x80, 0, 0, 0);
+    MouseDeviceState latest;
+    MouseDeviceState fetched = state(0, 0, 0, 0x80, 0, 0, 0);
     EXPECT_EQ(foldMouseFetch(latest, &fetched).buttons, 1);
     fetched = state(0, 0, 0, 0, 0x80);
     EXPECT_EQ(foldMouseFetch(latest, &fetched).buttons, 2);
@@ -40,8 +40,8 @@ TEST(MouseReading, onlyTheFirstTwoButtonsCount) {
 }
 
 TEST(MouseReading, aFailedFetchRepeatsTheLatestSuccessfulState) {
-    MouseState latest;
-    const MouseState held = state(0, 0, 5, 0x80);
+    MouseDeviceState latest;
+    const MouseDeviceState held = state(0, 0, 5, 0x80);
     foldMouseFetch(latest, &held);
     const MouseReading again = foldMouseFetch(latest, nullptr);
     EXPECT_EQ(again.buttons, 1);
@@ -49,7 +49,7 @@ TEST(MouseReading, aFailedFetchRepeatsTheLatestSuccessfulState) {
 }
 
 TEST(MouseReading, aWatchThatNeverFetchedReportsNothing) {
-    MouseState latest;
+    MouseDeviceState latest;
     for (int i = 0; i < 3; ++i) {
         const MouseReading reading = foldMouseFetch(latest, nullptr);
         EXPECT_EQ(reading.dx, 0);

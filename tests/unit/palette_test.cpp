@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "config/settings.h"
+#include "settings/settings.h"
 #include "fire/fire_color_mode.h"
 #include "fire/fire_engine.h"
 
@@ -81,10 +81,10 @@ TEST(Palettes, blendUsesOnlyTheLow16BitsOfTheFactor) {
 
 TEST_F(ColourModeTest, standardWinsOverYellowAndYellowOverCycling) {
     setColourFlags(1, 1, 1);
-    mode.applyFireColor(engine);
+    mode.applyFireColor(engine, currentSettings());
     EXPECT_EQ(engine.currentPalette()[300], rgb(255, 255, 0));
     setColourFlags(2, 1, 1);
-    mode.applyFireColor(engine);
+    mode.applyFireColor(engine, currentSettings());
     EXPECT_EQ(engine.currentPalette()[300], rgb(255, 255, 254));
     EXPECT_EQ(engine.currentPalette()[128], rgb(255, 254, 0));
     EXPECT_EQ(mode.cycleFactor, 1.0f) << "cycling is untouched while another colour decides";
@@ -93,7 +93,7 @@ TEST_F(ColourModeTest, standardWinsOverYellowAndYellowOverCycling) {
 TEST_F(ColourModeTest, noColourFlagLeavesThePaletteAlone) {
     setColourFlags(0, -1, 255);
     for (int frame = 0; frame < 10; ++frame)
-        mode.applyFireColor(engine);
+        mode.applyFireColor(engine, currentSettings());
     for (uint32_t colour : engine.currentPalette())
         ASSERT_EQ(colour, 0u);
 }
@@ -102,7 +102,7 @@ TEST_F(ColourModeTest, cyclingSwingsBetweenTheTwoPalettesIn1020Frames) {
     setColourFlags(0, 0, 1);
     std::vector<int> factors(1 + 1021);
     for (int frame = 1; frame <= 1021; ++frame) {
-        mode.applyFireColor(engine);
+        mode.applyFireColor(engine, currentSettings());
         factors[frame] = int(mode.cycleFactor);
     }
     EXPECT_EQ(factors[1], 1);

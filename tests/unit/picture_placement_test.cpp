@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "pixel/picture_placement.h"
+#include "windows/picture_placement.h"
 
 namespace {
 const ScreenRect noFallback{0, 0, 1024, 768};

@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "config/system_paths.h"
+#include "audio/audio_library.h"
 #include "fire/fire_engine.h"
 #include "fire/random_source.h"
-#include "host/saver_run.h"
-#include "pixel/pixel_toolkit.h"
+#include "seams/audio_platform.h"
+#include "seams/data_files.h"
+#include "settings/settings.h"
+#include "sound/music_state.h"
 #include "test_support.h"
+#include "testing/memory_frame_output.h"
+#include "windows/saver_run.h"
 
 namespace {
 std::string hex(uint32_t value) {
@@ -20,10 +24,30 @@ std::string hex(uint32_t value) {
     return text;
 }
 
-// A platform that records what the run asks of it, with a tick counter that advances by one
-// millisecond at every read, and keyboard, quit message and mouse scripted per frame.
-class RecordingPlatform : public SaverPlatform {
+// A desktop and a frame output that record what the run asks of them, with a tick counter that
+// advances by one millisecond at every read, and keyboard, quit message and mouse scripted per
+// frame. The sound is heard through the audio library as it really runs: the fake is its
+// platform, so opening the device and opening and closing each stream's decoder are recorded.
+class RecordingPlatform : public SaverHost, public MemoryFrameOutput {
   public:
+    RecordingPlatform() {
+        recorder = this;
+        AudioPlatform audio;
+        audio.openDevice = [](uint32_t) -> std::unique_ptr<AudioDevice> {
+            recorder->events.push_back("openAudio");
+            return nullptr; // silent: no stream advances, so none ends during a test
+        };
+        audio.openDecoder = [](const char* path) -> std::unique_ptr<AudioDecoder> {
+            return std::make_unique<RecordedDecoder>(std::filesystem::path(path).filename().string());
+        };
+        audioUsePlatform(audio);
+    }
+    ~RecordingPlatform() override {
+        resetSoundForTesting();
+        audioUsePlatform(AudioPlatform{});
+        recorder = nullptr;
+    }
+
     std::vector<std::string> events;
     uint32_t now = 5000;
     int frame = 0; // frames begun (drains made)
@@ -42,6 +66,7 @@ class RecordingPlatform : public SaverPlatform {
     std::vector<std::vector<uint32_t>> presented;
     bool frameBufferBlankAtTeardown = false;
 
+    // --- the desktop ---
     uint32_t tickCount() override {
         const uint32_t tick = now++;
         if (awaitingFrameStart) {
@@ -63,6 +88,7 @@ class RecordingPlatform : public SaverPlatform {
         return frame == escapeAtFrame;
     }
     void createSaverWindow() override { events.push_back("createSaverWindow"); }
+    NativeWindow saverWindow() const override { return nullptr; }
     bool drainMessages() override {
         ++frame;
         presenting = false;
@@ -80,72 +106,64 @@ class RecordingPlatform : public SaverPlatform {
         return mouse(frame);
     }
     void releaseMouseWatch() override { events.push_back("releaseMouseWatch"); }
-    void openAudio() override { events.push_back("openAudio"); }
-    uint32_t startFireSound() override {
-        events.push_back("startFireSound");
-        return 77;
-    }
-    void startMusic() override { events.push_back("startMusic"); }
-    void stopAudio(uint32_t fireStream) override {
-        events.push_back("stopAudio " + std::to_string(fireStream));
-    }
+
+    // --- the frame output ---
     PixelConsole* createConsole() override {
         events.push_back("createConsole");
-        return pixelCreateConsole();
+        return MemoryFrameOutput::createConsole();
     }
     PixelFormat* createFormat(int32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a) override {
         events.push_back("createFormat " + std::to_string(bits) + " " + hex(r) + " " + hex(g) + " " +
                          hex(b) + " " + hex(a));
-        return pixelCreateFormat(bits, r, g, b, a);
+        return MemoryFrameOutput::createFormat(bits, r, g, b, a);
     }
-    void openConsole(PixelConsole* console, int32_t width, int32_t height, PixelFormat* format,
-                     int32_t pages) override {
+    void openConsole(PixelConsole* console, NativeWindow window, int32_t width, int32_t height,
+                     PixelFormat* format, int32_t pages) override {
         events.push_back("openConsole " + std::to_string(width) + "x" + std::to_string(height) +
                          " pages " + std::to_string(pages));
-        pixelOpenConsole(console, nullptr, width, height, format, pages);
+        MemoryFrameOutput::openConsole(console, window, width, height, format, pages);
     }
     PixelSurface* createSurface(int32_t width, int32_t height, PixelFormat* format) override {
         events.push_back("createSurface " + std::to_string(width) + "x" + std::to_string(height));
-        surface = pixelCreateSurface(width, height, format);
-        return surface;
+        return MemoryFrameOutput::createSurface(width, height, format);
     }
     uint32_t* lockSurface(PixelSurface* s) override {
         events.push_back("lockSurface");
-        return pixelLockSurface(s);
+        return MemoryFrameOutput::lockSurface(s);
     }
     void unlockSurface(PixelSurface* s) override {
         events.push_back("unlockSurface");
-        pixelUnlockSurface(s);
+        MemoryFrameOutput::unlockSurface(s);
     }
     void copySurface(PixelSurface* s, PixelConsole* console) override {
         events.push_back("copySurface");
-        pixelCopySurface(s, console);
+        MemoryFrameOutput::copySurface(s, console);
     }
     void updateConsole(PixelConsole* console) override {
         events.push_back("updateConsole");
-        pixelUpdateConsole(console);
-        const auto picture = pixelPresentedPicture(console);
+        MemoryFrameOutput::updateConsole(console);
+        const auto picture = presentedPicture(console);
         presented.emplace_back(picture.begin(), picture.end());
         now += extraWorkMs;
         presenting = true;
     }
     void closeConsole(PixelConsole* console) override {
         events.push_back("closeConsole");
-        pixelCloseConsole(console);
+        MemoryFrameOutput::closeConsole(console);
     }
     void destroySurface(PixelSurface* s) override {
         events.push_back("destroySurface");
         frameBufferBlankAtTeardown =
             std::all_of(s->pixels, s->pixels + s->width * s->height, [](uint32_t p) { return p == 0; });
-        pixelDestroySurface(s);
+        MemoryFrameOutput::destroySurface(s);
     }
     void destroyFormat(PixelFormat* format) override {
         events.push_back("destroyFormat");
-        pixelDestroyFormat(format);
+        MemoryFrameOutput::destroyFormat(format);
     }
     void destroyConsole(PixelConsole* console) override {
         events.push_back("destroyConsole");
-        pixelDestroyConsole(console);
+        MemoryFrameOutput::destroyConsole(console);
     }
 
     // The events from the first of `name` on.
@@ -156,7 +174,29 @@ class RecordingPlatform : public SaverPlatform {
     int count(const std::string& name) const { return int(std::count(events.begin(), events.end(), name)); }
 
   private:
-    PixelSurface* surface = nullptr;
+    // A stream's source: a minute of silence whose opening and closing are recorded.
+    class RecordedDecoder : public AudioDecoder {
+      public:
+        explicit RecordedDecoder(std::string name) : name_(std::move(name)) {
+            recorder->events.push_back("open " + name_);
+        }
+        ~RecordedDecoder() override {
+            if (recorder)
+                recorder->events.push_back("close " + name_);
+        }
+        int channels() const override { return 1; }
+        uint32_t rate() const override { return 44100; }
+        std::size_t read(float* out, std::size_t frames) override {
+            std::fill(out, out + frames, 0.0f);
+            return frames;
+        }
+        bool rewind() override { return true; }
+
+      private:
+        std::string name_;
+    };
+
+    static inline RecordingPlatform* recorder = nullptr;
     bool awaitingFrameStart = false;
     bool presenting = false;
 };
@@ -165,23 +205,28 @@ class SaverRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
         resetSettings();
-        setWindowsDirectoryForTesting(windowsDir.path().c_str());
+        useDataFiles(DataFiles{{windowsDir.path().string()}});
+        // Sound files that only the platform's decoders read, so their streams are recorded.
+        windowsDir.write("fire_data/fire.wav", "not a RIFF file");
+        windowsDir.write("fire_data/pls.txt", "track.mp3\n");
     }
     void TearDown() override { resetSettings(); }
     int run() {
-        SaverRun saver(platform);
+        SaverRun saver(platform, platform);
         return saver.run();
     }
     TempDirectory windowsDir;
     RecordingPlatform platform;
 };
 
-const std::vector<std::string> fullExitEvents{"closeConsole",   "releaseMouseWatch", "stopAudio 77",
+// With the settings of a fresh process only the fire sound plays.
+const std::vector<std::string> fullExitEvents{"closeConsole",   "releaseMouseWatch", "close fire.wav",
                                               "destroySurface", "destroyFormat",     "destroyConsole"};
 } // namespace
 
 TEST_F(SaverRunTest, startsUpInOrderAndEscapeEndsTheFirstFrameBeforeAnythingIsDrawn) {
-    windowsDir.write("emberhall.dat", std::vector<uint8_t>{0, 1, 0, 1, 0, 0});
+    // Yellow fire, the fire sound and the music.
+    windowsDir.write("emberhall.dat", std::vector<uint8_t>{0, 1, 0, 1, 1, 0});
     bool settingsLoadedFirst = false;
     platform.onCreateMouseWatch = [&] { settingsLoadedFirst = yellowColor() == 1; };
     platform.escapeAtFrame = 1;
@@ -198,13 +243,14 @@ TEST_F(SaverRunTest, startsUpInOrderAndEscapeEndsTheFirstFrameBeforeAnythingIsDr
         "lockSurface",
         "unlockSurface",
         "calendarSeconds",
-        "startFireSound",
-        "startMusic",
+        "open fire.wav",
+        "open track.mp3",
         "drainMessages",
         "escapeDown",
         "closeConsole",
         "releaseMouseWatch",
-        "stopAudio 77",
+        "close fire.wav",
+        "close track.mp3",
         "destroySurface",
         "destroyFormat",
         "destroyConsole",
@@ -222,7 +268,7 @@ TEST_F(SaverRunTest, aQuitMessageDestroysOnlyTheFrameOutput) {
     EXPECT_EQ(std::vector<std::string>(platform.events.end() - 4, platform.events.end()), tail);
     EXPECT_EQ(platform.count("closeConsole"), 0);
     EXPECT_EQ(platform.count("releaseMouseWatch"), 0);
-    EXPECT_EQ(platform.count("stopAudio 77"), 0);
+    EXPECT_EQ(platform.count("close fire.wav"), 0) << "the sound plays on to the end of the process";
 }
 
 TEST_F(SaverRunTest, eachFrameRunsItsStepsInOrder) {
@@ -278,7 +324,8 @@ TEST_F(SaverRunTest, movementOrAButtonEndsTheRunAfterTheFrameWasPresented) {
     run();
     EXPECT_EQ(platform.count("updateConsole"), 2);
     EXPECT_EQ(platform.from("pollMouse").size(), 1 + 1 + fullExitEvents.size() + 4);
-    auto tail = std::vector<std::string>(platform.events.end() - 6, platform.events.end());
+    auto tail = std::vector<std::string>(platform.events.end() - long(fullExitEvents.size()),
+                                         platform.events.end());
     EXPECT_EQ(tail, fullExitEvents);
 }
 
@@ -336,7 +383,7 @@ TEST_F(SaverRunTest, sparksDrawOnlyWhenTheirOptionIsOne) {
         RecordingPlatform platform;
         platform.escapeAtFrame = 6;
         setRandomSparks(flag);
-        SaverRun saver(platform);
+        SaverRun saver(platform, platform);
         saver.run();
         if (flag == 1)
             EXPECT_NE(randomSource().currentState(), fireOnly);

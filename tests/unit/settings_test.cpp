@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
-#include "config/system_paths.h"
+#include "settings/settings.h"
+#include "seams/data_files.h"
 #include "test_support.h"
 
 namespace {
@@ -38,16 +38,14 @@ constexpr Flags startValues = {1, 0, 0, 1, 0, 0};
 class SettingsStore : public ::testing::Test {
   protected:
     void SetUp() override {
-        char previous[dataPathSize] = {};
-        windowsDirectory(previous, dataPathSize);
-        previousDirectory = previous;
+        previous = dataFiles();
         ASSERT_FALSE(directory.empty());
-        setWindowsDirectoryForTesting(directory.c_str());
+        useDataFiles(DataFiles{{directory.string()}});
         resetSettings();
     }
 
     void TearDown() override {
-        setWindowsDirectoryForTesting(previousDirectory.c_str());
+        useDataFiles(previous);
         resetSettings();
     }
 
@@ -74,7 +72,7 @@ class SettingsStore : public ::testing::Test {
         return readSettingsFile().value_or(Bytes{});
     }
 
-    std::string previousDirectory;
+    DataFiles previous;
     TempDirectory temp;
     const fs::path directory = temp.path();
 };
@@ -164,7 +162,7 @@ TEST_F(SettingsStore, anUnreadableFileLeavesTheFlagsAlone) {
 
 TEST_F(SettingsStore, aSaveIntoAMissingDirectoryReportsThePathAndAReason) {
     const fs::path missing = directory / "no-such-directory";
-    setWindowsDirectoryForTesting(missing.c_str());
+    useDataFiles(DataFiles{{missing.c_str()}});
     const SettingsSave save = saveSettings("emberhall.dat");
     EXPECT_FALSE(save.saved);
     EXPECT_EQ(save.path, (missing / "emberhall.dat").string());
@@ -198,12 +196,12 @@ TEST_F(SettingsStore, aPathLongerThan259CharactersIsTheEmptyPath) {
     // 245 characters, "/" and "emberhall.dat" make 259, which with the terminator fill the 260
     // bytes; one more does not fit.
     const std::string fits(245, 'd');
-    setWindowsDirectoryForTesting(fits.c_str());
-    EXPECT_EQ(std::string(dataFilePath("emberhall.dat").get()), fits + "/emberhall.dat");
+    useDataFiles(DataFiles{{fits.c_str()}});
+    EXPECT_EQ(dataFilePath("emberhall.dat"), fits + "/emberhall.dat");
 
     const std::string tooLong(246, 'd');
-    setWindowsDirectoryForTesting(tooLong.c_str());
-    EXPECT_EQ(std::string(dataFilePath("emberhall.dat").get()), "");
+    useDataFiles(DataFiles{{tooLong.c_str()}});
+    EXPECT_EQ(dataFilePath("emberhall.dat"), "");
 
     setFlags({0, 1, 0, 0, 0, 0});
     loadSettings("emberhall.dat");
@@ -214,17 +212,16 @@ TEST_F(SettingsStore, aPathLongerThan259CharactersIsTheEmptyPath) {
 }
 
 TEST_F(SettingsStore, aDirectoryThatCannotBeHadGivesTheEmptyPath) {
-    setWindowsDirectoryForTesting("");
-    EXPECT_EQ(std::string(dataFilePath("emberhall.dat").get()), "");
+    useDataFiles(DataFiles{{""}});
+    EXPECT_EQ(dataFilePath("emberhall.dat"), "");
 }
 
 TEST(DataFilePath, joinsTheDirectoryAndTheNameWithASlashChangingNothing) {
-    char previous[dataPathSize] = {};
-    windowsDirectory(previous, dataPathSize);
-    setWindowsDirectoryForTesting("C:\\WinDows");
-    EXPECT_STREQ(dataFilePath("emberhall.dat").get(), "C:\\WinDows/emberhall.dat");
-    EXPECT_STREQ(dataFilePath("fire_data/pls.txt").get(), "C:\\WinDows/fire_data/pls.txt");
-    EXPECT_STREQ(dataFilePath("Fire_Fonts/Font.TGA").get(), "C:\\WinDows/Fire_Fonts/Font.TGA");
-    setWindowsDirectoryForTesting(previous);
+    const DataFiles previous = dataFiles();
+    useDataFiles(DataFiles{{"C:\\WinDows"}});
+    EXPECT_EQ(dataFilePath("emberhall.dat"), "C:\\WinDows/emberhall.dat");
+    EXPECT_EQ(dataFilePath("fire_data/pls.txt"), "C:\\WinDows/fire_data/pls.txt");
+    EXPECT_EQ(dataFilePath("Fire_Fonts/Font.TGA"), "C:\\WinDows/Fire_Fonts/Font.TGA");
+    useDataFiles(previous);
 }
 } // namespace

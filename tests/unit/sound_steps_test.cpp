@@ -27,9 +27,9 @@ class SoundSteps : public SoundTest {
     }
     // Runs the sound of a saver run for `frames` frames of the virtual clock.
     void run(uint64_t frames) {
-        openAudio();
-        fireStream = startFireSound();
-        startMusic();
+        openAudio(currentSettings());
+        fireStream = startFireSound(currentSettings());
+        startMusic(currentSettings());
         audioCaptureAdvance(frames);
     }
     // The names of the streams heard, in order of their start, at the given volume.
@@ -101,7 +101,7 @@ TEST_F(SoundSteps, playsThePlaylistInOrderThenFromTheTop) {
         EXPECT_EQ(heard(0.5f), std::vector<std::string>{"fire.wav"}); // one unbroken loop
         stopAudio(fireStream);
         resetSoundForTesting();
-        audioSelectBackend(AudioBackend::capture);
+        audioUsePlatform(captureAudioPlatform());
     }
 }
 
@@ -125,7 +125,7 @@ TEST_F(SoundSteps, unplayableNameStopsTheMusicButNotTheFire) {
         EXPECT_EQ(fire.end, audioCapturePosition()) << "the fire sound goes on";
         stopAudio(fireStream);
         resetSoundForTesting();
-        audioSelectBackend(AudioBackend::capture);
+        audioUsePlatform(captureAudioPlatform());
     }
 }
 
@@ -141,7 +141,7 @@ TEST_F(SoundSteps, emptyOrMissingPlaylistGivesNoMusic) {
         EXPECT_EQ(currentStream(), 0u);
         stopAudio(fireStream);
         resetSoundForTesting();
-        audioSelectBackend(AudioBackend::capture);
+        audioUsePlatform(captureAudioPlatform());
     }
 }
 

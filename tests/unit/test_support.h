@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/clock.h"
+#include "seams/clock.h"
 #include "fire/random_source.h"
 
 // A clock the test drives by hand.

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_capture.h"
 #include "audio/audio_library.h"
+#include "testing/capture_audio_device.h"
+#include "windows/windows_audio.h"
 
 namespace {
 std::atomic<int> ends{0};
@@ -50,11 +51,19 @@ std::string writeOwnWav(int frames) {
     return path;
 }
 
+// The capture device in place of the sound card, with the system's decoders and threads.
+AudioPlatform captureWithSystemDecoders() {
+    AudioPlatform platform = windowsAudioPlatform();
+    platform.openDevice = captureAudioPlatform().openDevice;
+    return platform;
+}
+
 class WindowsAudio : public ::testing::Test {
   protected:
+    void SetUp() override { audioUsePlatform(windowsAudioPlatform()); }
     void TearDown() override {
         audioFree();
-        audioSelectBackend(AudioBackend::system);
+        audioUsePlatform(windowsAudioPlatform());
     }
 };
 } // namespace
@@ -85,7 +94,7 @@ TEST_F(WindowsAudio, opensTheOutputOrStaysSilentAndRejectsHandleZero) {
 }
 
 TEST_F(WindowsAudio, decodesWavAndMp3AndNotifiesOnItsOwnThread) {
-    audioSelectBackend(AudioBackend::capture);
+    audioUsePlatform(captureWithSystemDecoders());
     ASSERT_TRUE(audioInit(audioDefaultDevice, 44100, 0, nullptr, nullptr));
     const std::string own = writeOwnWav(2205);
     for (const std::string& path : {own, samplePath("tone.wav"), samplePath("tone.mp3")}) {
@@ -119,7 +128,7 @@ TEST_F(WindowsAudio, decodesWavAndMp3AndNotifiesOnItsOwnThread) {
 }
 
 TEST_F(WindowsAudio, freedStreamSendsNoLaterNotification) {
-    audioSelectBackend(AudioBackend::capture);
+    audioUsePlatform(captureWithSystemDecoders());
     ASSERT_TRUE(audioInit(audioDefaultDevice, 44100, 0, nullptr, nullptr));
     const AudioHandle stream =
         audioStreamCreateFile(false, samplePath("tone.mp3").c_str(), 0, 0, 0);

@@ -12,17 +12,25 @@
 #include <string>
 #include <vector>
 
-#include "config/config_dialog_win.h"
-#include "config/settings.h"
-#include "resource.h"
+#include "seams/data_files.h"
+#include "settings/settings.h"
+#include "windows/config_dialog.h"
+#include "windows/resources/resource.h"
+#include "windows/windows_data_files.h"
 
 namespace {
+// The dialog's settings file lives in the Windows directory, as in the saver.
+class WindowsDirectory : public ::testing::Environment {
+    void SetUp() override { useDataFiles(windowsDataFiles()); }
+};
+const auto* const windowsDirectory = ::testing::AddGlobalTestEnvironment(new WindowsDirectory);
+
 using Bytes = std::vector<uint8_t>;
 
 constexpr UINT boxPollMilliseconds = 20;
 
 std::string settingsPath() {
-    return dataFilePath("emberhall.dat").get();
+    return dataFilePath("emberhall.dat");
 }
 std::string temporaryPath() {
     return settingsPath() + ".new";

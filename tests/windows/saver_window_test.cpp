@@ -1,9 +1,9 @@
 // The saver window and the mouse watch on real Windows (Wine).
 #include <gtest/gtest.h>
 
-#include "host/mouse_watch_win.h"
-#include "host/saver_window_win.h"
-#include "host/windows_platform_win.h"
+#include "windows/mouse_watch.h"
+#include "windows/saver_window.h"
+#include "windows/windows_saver_host.h"
 
 namespace {
 HWND makeWindow(const char* className) {
@@ -74,32 +74,31 @@ TEST(SaverWindow, systemCommandsDoNothing) {
 }
 
 TEST(SaverWindow, theFrameLoopSeesTheQuitMessageAfterClose) {
-    WindowsSaverPlatform platform(GetModuleHandleA(nullptr));
+    WindowsSaverHost platform(GetModuleHandleA(nullptr));
     platform.createSaverWindow();
-    ASSERT_NE(platform.window(), nullptr);
+    HWND window = static_cast<HWND>(platform.saverWindow());
+    ASSERT_NE(window, nullptr);
     EXPECT_FALSE(platform.drainMessages());
-    PostMessageA(platform.window(), WM_CLOSE, 0, 0);
+    PostMessageA(window, WM_CLOSE, 0, 0);
     // The close posts WM_DESTROY, whose handling posts the quit message; the next drains take it.
     bool quit = false;
     for (int i = 0; i < 3 && !quit; ++i)
         quit = platform.drainMessages();
     EXPECT_TRUE(quit);
-    DestroyWindow(platform.window());
+    DestroyWindow(window);
     quitPending();
 }
 
 TEST(MouseWatch, setsUpOnTheDesktopPollsAndReleases) {
     MouseWatch watch(GetModuleHandleA(nullptr), GetDesktopWindow());
-    int32_t dx = 9, dy = 9, dz = 9;
-    uint8_t buttons = 9;
-    watch.poll(dx, dy, dz, buttons);
+    watch.poll();
     // Nothing touches the mouse here; the first reading may carry Wine's absolute position.
-    watch.poll(dx, dy, dz, buttons);
-    EXPECT_EQ(dz, 0);
-    EXPECT_EQ(buttons, 0);
+    MouseReading reading = watch.poll();
+    EXPECT_EQ(reading.dz, 0);
+    EXPECT_EQ(reading.buttons, 0);
     watch.release();
-    watch.poll(dx, dy, dz, buttons); // after release: the last state again, no crash
-    EXPECT_EQ(buttons, 0);
+    reading = watch.poll(); // after release: the last state again, no crash
+    EXPECT_EQ(reading.buttons, 0);
     watch.release(); // twice is harmless
 }
 

@@ -1,0 +1,194 @@
+// Everything that is not a WAV file we read ourselves goes through Media Foundation's source
+// reader on Windows (MP3, WMA, AAC and whatever else the system can decode), asked for 32-bit
+// float samples, or 16-bit PCM where the system will not convert to float.
+#include <windows.h>
+
+#include <mfapi.h>
+#include <mferror.h>
+#include <mfidl.h>
+#include <mfreadwrite.h>
+
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "windows/com_apartment.h"
+#include "windows/windows_audio.h"
+
+namespace {
+// Releases a COM interface when it goes out of scope.
+template <typename T> class ComPtr {
+  public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
+    T* operator->() const { return p_; }
+    T* get() const { return p_; }
+    T** out() {
+        reset();
+        return &p_;
+    }
+    void reset() {
+        if (p_)
+            p_->Release();
+        p_ = nullptr;
+    }
+
+  private:
+    T* p_ = nullptr;
+};
+
+constexpr DWORD audioStream = DWORD(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
+
+// Media Foundation is started once and left running: the process's end releases it.
+bool mediaFoundationReady() {
+    static const bool ready = SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_LITE));
+    return ready;
+}
+
+std::wstring fullWidePath(const char* path) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    if (length <= 0)
+        return {};
+    std::wstring wide(std::size_t(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), length);
+    // A relative name is found from the current directory, as any other file would be.
+    const DWORD fullLength = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (fullLength == 0)
+        return {};
+    std::wstring full(fullLength, L'\0');
+    const DWORD written = GetFullPathNameW(wide.c_str(), fullLength, full.data(), nullptr);
+    full.resize(written);
+    return full;
+}
+
+class MediaFoundationDecoder : public AudioDecoder {
+  public:
+    MediaFoundationDecoder(ComPtr<IMFSourceReader> reader, int channels, uint32_t rate, bool floats)
+        : reader_(std::move(reader)), channels_(channels), rate_(rate), floats_(floats) {}
+
+    int channels() const override { return channels_; }
+    uint32_t rate() const override { return rate_; }
+
+    std::size_t read(float* out, std::size_t frames) override {
+        std::size_t done = 0;
+        while (done < frames) {
+            if (used_ == pending_.size() && !fetch())
+                break;
+            const std::size_t take = std::min((frames - done) * channels_, pending_.size() - used_);
+            std::memcpy(out + done * channels_, pending_.data() + used_, take * sizeof(float));
+            used_ += take;
+            done += take / channels_;
+        }
+        return done;
+    }
+
+    bool rewind() override {
+        PROPVARIANT start;
+        PropVariantInit(&start);
+        start.vt = VT_I8;
+        start.hVal.QuadPart = 0;
+        const HRESULT result = reader_->SetCurrentPosition(GUID_NULL, start);
+        PropVariantClear(&start);
+        pending_.clear();
+        used_ = 0;
+        ended_ = FAILED(result);
+        return SUCCEEDED(result);
+    }
+
+  private:
+    // Decodes the next sample into pending_; false at the end or on a failure.
+    bool fetch() {
+        pending_.clear();
+        used_ = 0;
+        while (!ended_ && pending_.empty()) {
+            DWORD flags = 0;
+            ComPtr<IMFSample> sample;
+            if (FAILED(
+                    reader_->ReadSample(audioStream, 0, nullptr, &flags, nullptr, sample.out())) ||
+                (flags & (MF_SOURCE_READERF_ENDOFSTREAM | MF_SOURCE_READERF_ERROR))) {
+                ended_ = true;
+                break;
+            }
+            if (sample.get())
+                append(sample.get());
+        }
+        // Whole frames only.
+        pending_.resize(pending_.size() - pending_.size() % channels_);
+        return !pending_.empty();
+    }
+
+    void append(IMFSample* sample) {
+        ComPtr<IMFMediaBuffer> buffer;
+        if (FAILED(sample->ConvertToContiguousBuffer(buffer.out())))
+            return;
+        BYTE* data = nullptr;
+        DWORD bytes = 0;
+        if (FAILED(buffer->Lock(&data, nullptr, &bytes)))
+            return;
+        if (floats_) {
+            const float* samples = reinterpret_cast<const float*>(data);
+            pending_.assign(samples, samples + bytes / sizeof(float));
+        } else {
+            const int16_t* samples = reinterpret_cast<const int16_t*>(data);
+            pending_.resize(bytes / sizeof(int16_t));
+            for (std::size_t i = 0; i < pending_.size(); ++i)
+                pending_[i] = samples[i] / 32768.0f;
+        }
+        buffer->Unlock();
+    }
+
+    ComPtr<IMFSourceReader> reader_;
+    int channels_;
+    uint32_t rate_;
+    bool floats_;
+    std::vector<float> pending_;
+    std::size_t used_ = 0;
+    bool ended_ = false;
+};
+
+// Asks the reader for samples of the given sub-type; true when it agreed.
+bool askFor(IMFSourceReader* reader, const GUID& subtype) {
+    ComPtr<IMFMediaType> type;
+    if (FAILED(MFCreateMediaType(type.out())))
+        return false;
+    type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
+    type->SetGUID(MF_MT_SUBTYPE, subtype);
+    if (subtype == MFAudioFormat_PCM)
+        type->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16);
+    return SUCCEEDED(reader->SetCurrentMediaType(audioStream, nullptr, type.get()));
+}
+} // namespace
+
+std::unique_ptr<AudioDecoder> openMediaFoundationDecoder(const char* path) {
+    enterComApartment();
+    if (!mediaFoundationReady())
+        return nullptr;
+    const std::wstring wide = fullWidePath(path);
+    const DWORD attributes =
+        wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return nullptr;
+    ComPtr<IMFSourceReader> reader;
+    if (FAILED(MFCreateSourceReaderFromURL(wide.c_str(), nullptr, reader.out())))
+        return nullptr;
+    reader->SetStreamSelection(DWORD(MF_SOURCE_READER_ALL_STREAMS), FALSE);
+    if (FAILED(reader->SetStreamSelection(audioStream, TRUE)))
+        return nullptr;
+    const bool floats = askFor(reader.get(), MFAudioFormat_Float);
+    if (!floats && !askFor(reader.get(), MFAudioFormat_PCM))
+        return nullptr;
+    ComPtr<IMFMediaType> type;
+    if (FAILED(reader->GetCurrentMediaType(audioStream, type.out())))
+        return nullptr;
+    UINT32 channels = 0, rate = 0, bits = 0;
+    type->GetUINT32(MF_MT_AUDIO_NUM_CHANNELS, &channels);
+    type->GetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &rate);
+    type->GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &bits);
+    if (channels == 0 || rate == 0 || bits != (floats ? 32u : 16u))
+        return nullptr;
+    return std::make_unique<MediaFoundationDecoder>(std::move(reader), int(channels), rate, floats);
+}

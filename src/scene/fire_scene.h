@@ -1,0 +1,54 @@
+#pragma once
+// The fire scene: everything a saver shows and plays, whatever hosts it. The host opens the
+// sound, starts the scene, then asks for one frame at a time; the scene draws into the pixels it
+// is given and never waits, so a host may pace the frames by spinning (Windows), by sleeping
+// (Linux) or by being called from a screen-saver daemon.
+//
+//   openAudio   the audio device, when the fire sound or the music is on
+//   start       seed the random sequence, build the engine, load the glyph sheet, warm the fire
+//               up with 768 steps, start the fire sound and the music, open the message script
+//               and put up its first message
+//   drawFrame   step and render the fire, sparks (when on), colour mode, then the message cycle,
+//               which draws the current message over the fire and holds, bursts or replaces it
+//   stop        stop the sound, release the current message
+//
+// The picture is 1024 x 768 pixels 0x00RRGGBB, row stride 1024; rows 0 and 1 are never drawn.
+#include <cstdint>
+#include <memory>
+
+#include "fire/fire_color_mode.h"
+#include "fire/spark_bursts.h"
+#include "settings/settings.h"
+#include "text/message_cycle.h"
+
+class Clock;
+class FireEngine;
+
+class FireScene {
+  public:
+    static constexpr int32_t width = 1024;
+    static constexpr int32_t height = 768;
+    static constexpr uint32_t paletteSize = 640;
+    static constexpr int32_t glyphSize = 50;
+    static constexpr int warmUpSteps = 768;
+
+    explicit FireScene(Clock& clock);
+    ~FireScene();
+    FireScene(const FireScene&) = delete;
+    FireScene& operator=(const FireScene&) = delete;
+
+    void openAudio(const Settings& settings);
+    void start(const Settings& settings);
+    // One frame into `pixels` (the frame buffer, fixed for the run).
+    void drawFrame(uint32_t* pixels);
+    void stop();
+
+  private:
+    Clock& clock_;
+    Settings settings_;
+    std::unique_ptr<FireEngine> engine_;
+    MessageCycle messageCycle_;
+    SparkBursts sparkBursts_;
+    FireColorMode colorMode_;
+    uint32_t fireStream_ = 0;
+};

@@ -1,0 +1,120 @@
+// The glyph sheet: a TGA image holding a strip of square letter cells from 'A' on. Only what the
+// saver needs of the format is read: the image type's "true colour" bit, the size, the depth and
+// the 32-bit pixels, which are always taken as stored bottom row first.
+#include "text/glyph_sheet.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <new>
+
+#include "base/unique_file.h"
+
+namespace {
+
+// Rows 0 to 4 of the frame are never written by a glyph.
+constexpr int32_t topRowsKept = 5;
+constexpr long pixelDataOffset = 18;
+constexpr size_t headerBytesNeeded = 17; // up to and including the depth byte
+constexpr size_t imageTypeOffset = 2;
+constexpr uint8_t trueColourBit = 2;
+constexpr size_t widthOffset = 12;
+constexpr size_t heightOffset = 14;
+constexpr size_t depthOffset = 16;
+constexpr uint8_t requiredDepth = 32;
+// A sheet is one row of letter cells; even 65535 columns of 256-pixel cells stay below this.
+// Anything larger is a broken header, not a font, and is refused rather than allocated.
+constexpr size_t maxSheetPixels = size_t(16) * 1024 * 1024;
+// Bytes the file does not have read as 0xFF, so missing pixels come out opaque white.
+constexpr uint8_t missingByte = 0xFF;
+
+uint32_t readLittle16(const std::array<uint8_t, headerBytesNeeded>& header, size_t offset) {
+    return uint32_t(header[offset]) | uint32_t(header[offset + 1]) << 8;
+}
+
+// Fills `pixels` (top row first) from the stored rows, bottom row first, 4 bytes a pixel in the
+// order blue, green, red, alpha; the alpha byte is dropped.
+void readPixels(std::FILE* file, int32_t width, int32_t height, uint32_t* pixels) {
+    std::vector<uint8_t> row(size_t(width) * 4);
+    std::fseek(file, pixelDataOffset, SEEK_SET);
+    for (int32_t stored = 0; stored < height; ++stored) {
+        const size_t got = std::fread(row.data(), 1, row.size(), file);
+        std::fill(row.begin() + std::ptrdiff_t(got), row.end(), missingByte);
+        uint32_t* out = pixels + size_t(height - 1 - stored) * size_t(width);
+        for (int32_t x = 0; x < width; ++x) {
+            const uint8_t* p = row.data() + size_t(x) * 4;
+            out[x] = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[0]);
+        }
+    }
+}
+
+} // namespace
+
+int32_t GlyphSheet::load(const char* path, int32_t glyphSize) {
+    UniqueFile file = openFile(path, "rb");
+    if (!file)
+        return -1;
+
+    // A header that ends before the depth byte cannot say what it holds: refused like a wrong
+    // image type, with nothing changed.
+    std::array<uint8_t, headerBytesNeeded> header{};
+    if (std::fread(header.data(), 1, header.size(), file.get()) != header.size())
+        return -2;
+    if ((header[imageTypeOffset] & trueColourBit) == 0)
+        return -2;
+
+    const int32_t width = int32_t(readLittle16(header, widthOffset));
+    const int32_t height = int32_t(readLittle16(header, heightOffset));
+    const size_t pixelCount = size_t(width) * size_t(height);
+    if (pixelCount > maxSheetPixels)
+        return -2;
+    std::vector<uint32_t> pixels;
+    try {
+        pixels.assign(pixelCount, 0);
+    } catch (const std::bad_alloc&) {
+        return -2;
+    }
+
+    width_ = width;
+    height_ = height;
+    glyphSize_ = glyphSize;
+    // A sheet of another depth is kept blank: its letters are transparent, yet the messages
+    // still lay out, burst and time as usual.
+    if (header[depthOffset] != requiredDepth) {
+        pixels_ = std::move(pixels);
+        return -2;
+    }
+    readPixels(file.get(), width, height, pixels.data());
+    pixels_ = std::move(pixels);
+    return 1;
+}
+
+void GlyphSheet::drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame,
+                           int32_t frameWidth, int32_t frameHeight) const {
+    // No sheet, or no cell for this character in it: nothing to draw. Codes below 'A' (digits,
+    // punctuation, and bytes above 127, which are negative) have no cell in any sheet.
+    if (pixels_.empty() || glyphSize_ <= 0 || !frame)
+        return;
+    const int32_t cell = int32_t(static_cast<signed char>(character)) - 'A';
+    if (cell < 0 || cell >= width_ / glyphSize_)
+        return;
+
+    const int64_t cellStart = int64_t(cell) * glyphSize_;
+    // A sheet lower than the glyph size has nothing below its last row: those rows stay clear.
+    const int64_t rows = std::min<int64_t>(glyphSize_, height_);
+    const int64_t firstRow = std::max<int64_t>(0, int64_t(topRowsKept) - y);
+    const int64_t endRow = std::min<int64_t>(rows, int64_t(frameHeight) - y);
+    const int64_t firstColumn = std::max<int64_t>(0, -int64_t(x));
+    const int64_t endColumn = std::min<int64_t>(glyphSize_, int64_t(frameWidth) - x);
+
+    for (int64_t i = firstRow; i < endRow; ++i) {
+        const int64_t sourceRow = i * width_ + cellStart;
+        const int64_t targetRow = (y + i) * frameWidth + x;
+        for (int64_t j = firstColumn; j < endColumn; ++j) {
+            // Black is the sheet's transparent colour.
+            const uint32_t pixel = pixels_[size_t(sourceRow + j)];
+            if (pixel != 0)
+                frame[targetRow + j] = pixel;
+        }
+    }
+}

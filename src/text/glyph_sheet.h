@@ -1,0 +1,35 @@
+#pragma once
+// The glyph sheet: one true-colour TGA image holding a strip of square letter cells, cell k for
+// the character 'A' + k. Black (0) is transparent; every other pixel is copied unchanged, however
+// dark.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+class GlyphSheet {
+  public:
+    // 1 loaded, -1 cannot open, -2 wrong image type or pixel depth (or a broken header). After
+    // -2 from the depth test the sheet has its size and glyph size and every pixel is 0; after
+    // -1 or any other -2 nothing is changed.
+    int32_t load(const char* path, int32_t glyphSize);
+
+    // Copies the glyph of `character` with its top-left corner at (x, y) into `frame`
+    // (frameWidth x frameHeight pixels, row stride frameWidth). Only columns 0 ... frameWidth-1
+    // and rows 5 ... frameHeight-1 are written, and only the sheet's non-black pixels. Characters
+    // without a cell (below 'A', past the last cell, or with no sheet loaded) draw nothing.
+    void drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame, int32_t frameWidth,
+                   int32_t frameHeight) const;
+
+    // Until a sheet is loaded the glyph size is 50, which still steers the layout's line wrap.
+    int32_t glyphSize() const { return glyphSize_; }
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    std::span<const uint32_t> pixels() const { return pixels_; }
+    bool loaded() const { return !pixels_.empty(); }
+
+  private:
+    int32_t glyphSize_ = 50;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    std::vector<uint32_t> pixels_; // row-major, top row first, 0x00RRGGBB
+};
