@@ -225,3 +225,36 @@ TEST(DataFilePath, joinsTheDirectoryAndTheNameWithASlashChangingNothing) {
     useDataFiles(previous);
 }
 } // namespace
+
+TEST(DataFilePath, takesTheFirstDirectoryThatHoldsTheFileElseTheFirstThatFits) {
+    const DataFiles previous = dataFiles();
+    TempDirectory own, shared;
+    shared.write("fire_data/motd.txt", "shared");
+    const std::string tooLong(300, 'x');
+    useDataFiles(DataFiles{{tooLong, own.path().string(), shared.path().string()}, 260});
+    EXPECT_EQ(dataFilePath("fire_data/motd.txt"), shared.file("fire_data/motd.txt"));
+    own.write("fire_data/motd.txt", "own");
+    EXPECT_EQ(dataFilePath("fire_data/motd.txt"), own.file("fire_data/motd.txt"));
+    // Nowhere to be found: the path in the first directory that fits, which opening then misses.
+    EXPECT_EQ(dataFilePath("fire_data/pls.txt"), own.file("fire_data/pls.txt"));
+    useDataFiles(DataFiles{{tooLong}, 260});
+    EXPECT_EQ(dataFilePath("fire_data/pls.txt"), "");
+    useDataFiles(DataFiles{});
+    EXPECT_EQ(dataFilePath("emberhall.dat"), "") << "no data directory at all";
+    useDataFiles(previous);
+}
+
+TEST(FireColorChoice, theFirstColourFlagThatIsExactlyOneDecides) {
+    auto choice = [](int32_t standard, int32_t yellow, int32_t cycle) {
+        Settings s;
+        s.standardColor = standard;
+        s.yellowColor = yellow;
+        s.cycleColors = cycle;
+        return fireColorOf(s);
+    };
+    EXPECT_EQ(choice(1, 1, 1), FireColor::standard);
+    EXPECT_EQ(choice(2, 1, 1), FireColor::yellow);
+    EXPECT_EQ(choice(0, -1, 1), FireColor::cycle);
+    EXPECT_EQ(choice(0, 0, 255), FireColor::none);
+    EXPECT_EQ(choice(-1, -1, -1), FireColor::none);
+}
