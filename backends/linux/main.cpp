@@ -1,0 +1,46 @@
+// Entry of the Linux saver, emberhall: a hack for the XScreenSaver daemon and MATE's screen
+// saver, or a window of its own. It wires the backend to the portable scene and runs it.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "audio/audio_library.h"
+#include "linux/linux_clock.h"
+#include "linux/linux_data_files.h"
+#include "linux/options.h"
+#include "linux/sndfile_decoder.h"
+#include "linux/stop_signals.h"
+#include "linux/x11_saver.h"
+#include "seams/audio_platform.h"
+#include "settings/data_file_names.h"
+#include "settings/settings.h"
+
+int main(int argc, char** argv) {
+    const ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "emberhall: %s; see emberhall --help\n", parsed.error.c_str());
+        return 1;
+    }
+    const LinuxOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+    catchStopSignals();
+
+    useDataFiles(linuxDataFiles(std::getenv, options.dataDirectory));
+    AudioPlatform audio;
+    audio.openDecoder = openSndfileDecoder;
+    audioUsePlatform(audio);
+
+    // The file's settings, with this run's options over them.
+    loadSettings(settingsFileName);
+    const Settings settings = withOptions(currentSettings(), options);
+
+    LinuxClock clock;
+    const int code = runX11Saver(planWindow(options, std::getenv("XSCREENSAVER_WINDOW")), settings, clock);
+    // The sound has stopped with the scene; the device is closed before the process ends.
+    audioFree();
+    return code;
+}

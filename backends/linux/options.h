@@ -1,0 +1,54 @@
+#pragma once
+// The command line of the Linux saver. Screen-saver hosts and users call it the way XScreenSaver
+// hacks are called: options with one dash or two ("-root", "--window-id 0x3a00007"), each
+// option a word of its own.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/settings.h"
+
+enum class ColorOption { standard, yellow, cycle };
+
+struct LinuxOptions {
+    bool help = false;
+    bool addToXScreenSaver = false;
+    std::optional<unsigned long> windowId; // --window-id: draw into that window
+    bool root = false;                     // --root: draw into the root window
+    bool fullscreen = false;               // --fullscreen: our own window, full screen
+    std::optional<ColorOption> color;
+    std::optional<bool> sound;
+    std::optional<bool> music;
+    std::optional<bool> sparks;
+    std::optional<std::string> dataDirectory; // --data-dir: data files of a source checkout
+};
+
+struct ParsedOptions {
+    LinuxOptions options;
+    std::string error; // empty when the command line was understood
+};
+
+// Reads the words after the program name.
+ParsedOptions parseOptions(const std::vector<std::string>& arguments);
+
+// A window id as hosts write it: hexadecimal with 0x, or decimal. Nothing for anything else,
+// or for 0 (no window has it).
+std::optional<unsigned long> parseWindowId(const std::string& text);
+
+// The settings of the file with this run's options laid over them; a colour option leaves
+// exactly its own colour flag on, as the settings dialog does.
+Settings withOptions(Settings settings, const LinuxOptions& options);
+
+// Where the picture goes: the first that applies of --window-id, $XSCREENSAVER_WINDOW (set by
+// the XScreenSaver daemon and by MATE's screen saver), --root, else a window of our own.
+struct WindowPlan {
+    enum class Kind { given, root, own };
+    Kind kind = Kind::own;
+    unsigned long window = 0; // for `given`
+    bool fullscreen = false;  // for `own`
+};
+WindowPlan planWindow(const LinuxOptions& options, const char* xscreensaverWindow);
+
+// The text of --help.
+std::string usageText();

@@ -1,0 +1,204 @@
+#include "linux/x11_frame_output.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "linux/x11_errors.h"
+
+namespace {
+struct X11Console final : PixelConsole {
+    Window window = 0;
+    Visual* visual = nullptr;
+    int depth = 0;
+    GC gc = nullptr;
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    PictureScaler scaler;
+    PixelLayout layout;
+    XImage* image = nullptr;
+    XShmSegmentInfo shm{};
+    bool shared = false;
+    bool sharedTried = false;
+};
+
+// Pixels of 32 bits in the image of a window of this depth.
+bool hasThirtyTwoBitPixels(Display* display, int depth) {
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+    bool found = false;
+    for (int i = 0; i < count; ++i)
+        found |= formats[i].depth == depth && formats[i].bits_per_pixel == 32;
+    if (formats)
+        XFree(formats);
+    return found;
+}
+
+void releaseImage(Display* display, X11Console& console) {
+    if (!console.image)
+        return;
+    if (console.shared) {
+        XShmDetach(display, &console.shm);
+        XSync(display, False);
+        shmdt(console.shm.shmaddr);
+        console.image->data = nullptr;
+    }
+    XDestroyImage(console.image); // frees the data of a plain image
+    console.image = nullptr;
+    console.shared = false;
+}
+
+XImage* sharedImage(Display* display, X11Console& console, int width, int height) {
+    XImage* image = XShmCreateImage(display, console.visual, unsigned(console.depth), ZPixmap,
+                                    nullptr, &console.shm, unsigned(width), unsigned(height));
+    if (!image)
+        return nullptr;
+    const std::size_t bytes = std::size_t(image->bytes_per_line) * std::size_t(height);
+    console.shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (console.shm.shmid < 0) {
+        XDestroyImage(image);
+        return nullptr;
+    }
+    console.shm.shmaddr = image->data = static_cast<char*>(shmat(console.shm.shmid, nullptr, 0));
+    console.shm.readOnly = False;
+    bool attached = false;
+    if (console.shm.shmaddr != reinterpret_cast<char*>(-1)) {
+        // A remote server cannot reach our memory: the attach fails with an error, not a crash.
+        const X11ErrorTrap trap(display);
+        attached = XShmAttach(display, &console.shm) && trap.passed();
+    }
+    // Marked for removal now, so the segment goes with the process however it ends.
+    shmctl(console.shm.shmid, IPC_RMID, nullptr);
+    if (!attached) {
+        if (console.shm.shmaddr != reinterpret_cast<char*>(-1))
+            shmdt(console.shm.shmaddr);
+        image->data = nullptr;
+        XDestroyImage(image);
+        return nullptr;
+    }
+    return image;
+}
+
+XImage* plainImage(Display* display, X11Console& console, int width, int height) {
+    XImage* image = XCreateImage(display, console.visual, unsigned(console.depth), ZPixmap, 0,
+                                 nullptr, unsigned(width), unsigned(height), 32, 0);
+    if (!image)
+        return nullptr;
+    image->data = static_cast<char*>(
+        std::calloc(std::size_t(image->bytes_per_line) * std::size_t(height), 1));
+    if (!image->data) {
+        XDestroyImage(image);
+        return nullptr;
+    }
+    return image;
+}
+
+void makeImage(Display* display, X11Console& console, int width, int height) {
+    releaseImage(display, console);
+    if (width <= 0 || height <= 0)
+        return;
+    if (!console.sharedTried || console.shared) {
+        console.sharedTried = true;
+        console.image = XShmQueryExtension(display) ? sharedImage(display, console, width, height)
+                                                    : nullptr;
+        console.shared = console.image != nullptr;
+    }
+    if (!console.image)
+        console.image = plainImage(display, console, width, height);
+    if (console.image) {
+        console.layout.redMask = uint32_t(console.image->red_mask);
+        console.layout.greenMask = uint32_t(console.image->green_mask);
+        console.layout.blueMask = uint32_t(console.image->blue_mask);
+        // On a 32-bit visual the remaining bits are alpha, and must say opaque.
+        console.layout.otherBits =
+            console.depth == 32 ? ~(console.layout.redMask | console.layout.greenMask |
+                                    console.layout.blueMask)
+                                : 0;
+        console.scaler.configure(console.pictureWidth, console.pictureHeight, width, height,
+                                 console.layout);
+    }
+}
+} // namespace
+
+X11FrameOutput::X11FrameOutput(Display* display) : display_(display) {}
+
+bool X11FrameOutput::visualSupported(Display* display, const Visual* visual, int depth) {
+    return visual && visual->c_class == TrueColor && (depth == 24 || depth == 32) &&
+           hasThirtyTwoBitPixels(display, depth);
+}
+
+PixelConsole* X11FrameOutput::createConsole() { return new (std::nothrow) X11Console; }
+
+void X11FrameOutput::openConsole(PixelConsole* base, NativeWindow window, int32_t width,
+                                 int32_t height, PixelFormat*, int32_t) {
+    auto* console = static_cast<X11Console*>(base);
+    if (!console || !display_)
+        return;
+    console->window = Window(reinterpret_cast<uintptr_t>(window));
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display_, console->window, &attributes))
+        return;
+    console->visual = attributes.visual;
+    console->depth = attributes.depth;
+    console->pictureWidth = width;
+    console->pictureHeight = height;
+    console->gc = XCreateGC(display_, console->window, 0, nullptr);
+    makeImage(display_, *console, attributes.width, attributes.height);
+    console->open = console->image != nullptr;
+}
+
+void X11FrameOutput::resizeConsole(PixelConsole* base, int width, int height) {
+    auto* console = static_cast<X11Console*>(base);
+    if (!console || !console->gc)
+        return;
+    if (console->image && console->image->width == width && console->image->height == height)
+        return;
+    makeImage(display_, *console, width, height);
+    console->open = console->image != nullptr;
+}
+
+void X11FrameOutput::updateConsole(PixelConsole* base) {
+    auto* console = static_cast<X11Console*>(base);
+    if (!console || !console->open || !console->image || !console->handed ||
+        !console->handed->pixels)
+        return;
+    XImage* image = console->image;
+    console->scaler.scale(console->handed->pixels, reinterpret_cast<uint32_t*>(image->data),
+                          std::size_t(image->bytes_per_line) / sizeof(uint32_t));
+    if (console->shared)
+        XShmPutImage(display_, console->window, console->gc, image, 0, 0, 0, 0,
+                     unsigned(image->width), unsigned(image->height), False);
+    else
+        XPutImage(display_, console->window, console->gc, image, 0, 0, 0, 0,
+                  unsigned(image->width), unsigned(image->height));
+    // The server has read the picture once this returns, so the next frame may overwrite it.
+    XSync(display_, False);
+}
+
+void X11FrameOutput::closeConsole(PixelConsole* base) {
+    auto* console = static_cast<X11Console*>(base);
+    if (!console)
+        return;
+    console->open = false;
+}
+
+void X11FrameOutput::destroyConsole(PixelConsole* base) {
+    auto* console = static_cast<X11Console*>(base);
+    if (!console)
+        return;
+    if (display_) {
+        releaseImage(display_, *console);
+        if (console->gc)
+            XFreeGC(display_, console->gc);
+    }
+    delete console;
+}
+
+bool X11FrameOutput::usesSharedMemory(const PixelConsole* console) {
+    return console && static_cast<const X11Console*>(console)->shared;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The frame output on Linux: an X11 window. The picture is stretched to the window's size
+// (nearest neighbour) and follows its resizes; it goes to the server through shared memory
+// (MIT-SHM) when the server offers it and the display is local, and with plain XPutImage
+// otherwise (a remote display).
+#include <X11/Xlib.h>
+
+#include "linux/picture_scaler.h"
+#include "seams/frame_output.h"
+
+// An X window id passed through the frame output's window handle.
+inline NativeWindow nativeWindowOf(Window window) {
+    return reinterpret_cast<NativeWindow>(static_cast<uintptr_t>(window));
+}
+
+class X11FrameOutput final : public FrameOutput {
+  public:
+    explicit X11FrameOutput(Display* display);
+
+    PixelConsole* createConsole() override;
+    // The window must have a TrueColor visual of depth 24 or 32 with 32-bit pixels
+    // (visualSupported tells).
+    void openConsole(PixelConsole* console, NativeWindow window, int32_t width, int32_t height,
+                     PixelFormat* format, int32_t pages) override;
+    void updateConsole(PixelConsole* console) override;
+    void closeConsole(PixelConsole* console) override;
+    void destroyConsole(PixelConsole* console) override;
+
+    // The window's size changed: the next update fills the new size.
+    void resizeConsole(PixelConsole* console, int width, int height);
+    // Whether pictures travel through shared memory (for the measurement and the tests).
+    static bool usesSharedMemory(const PixelConsole* console);
+
+    // Whether a window of this visual and depth can be drawn into.
+    static bool visualSupported(Display* display, const Visual* visual, int depth);
+
+  private:
+    Display* display_;
+};
