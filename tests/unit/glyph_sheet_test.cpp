@@ -73,11 +73,7 @@ TEST_F(GlyphSheet, capitalsAndAscendersFillTheCellsHeight) {
 }
 
 TEST_F(GlyphSheet, lettersAreWideSoThatNeighboursSitClose) {
-    for (const char c : {'M', 'W'}) {
-        SCOPED_TRACE(c);
-        EXPECT_GE(ink(c).width(), cell * 6 / 10);
-    }
-    // Even the narrow letters leave at most a third of the cell empty, not a gap between words.
+    // M and W as much as the narrow letters: none leaves a gap that reads as one between words.
     for (const char c : capitals + smallLetters) {
         SCOPED_TRACE(c);
         EXPECT_GE(ink(c).width(), cell * 6 / 10);
