@@ -10,8 +10,12 @@
 //
 //   make_glyph_sheet [output.tga] [font.ttf]
 //
-// Without arguments it writes data/fire_fonts/font.tga of the source tree from DejaVu Sans Bold.
-// The drawing is deterministic: the same font file gives the same bytes.
+// Without arguments it writes data/fire_fonts/font.tga of the source tree from DejaVu Sans Mono
+// Bold. Messages are laid out at a fixed step of one cell a letter, so a monospaced face reads
+// best: its narrow letters (i, l, r, t, f) are drawn with arms and feet that fill their place,
+// where a proportional face leaves them standing alone in wide gaps. The letters fill their cells:
+// the capitals' ink is 43 of the 50 rows, and each letter is drawn half as wide again as the font
+// has it. The drawing is deterministic: the same font file gives the same bytes.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_BBOX_H
@@ -23,6 +27,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,15 +40,33 @@ constexpr int cellCount = lastCharacter - firstCharacter + 1; // 58
 // Everything is drawn this many times finer and then averaged down, for smooth edges.
 constexpr int fine = 4;
 constexpr int fineCell = cell * fine;
-// Outline width and the room kept free around the letters, in sheet pixels.
+// Outline width, in sheet pixels.
 constexpr float outlineWidth = 2.0f;
-constexpr float cellMargin = 2.5f;
-// DejaVu Sans Bold made a little heavier still, so each stroke has room for a hot core.
-constexpr float extraWeight = 2.0f;
+// Room kept free between the letter and the cell's edge, in sheet pixels: the outline, then one
+// empty row and column all round (a quarter pixel more for rounding), so that no ink reaches the
+// edge of the cell and letters of neighbouring cells never run into one another.
+constexpr float cellMargin = outlineWidth + 1.25f;
+// The font's bold made heavier still, so that each stroke has room for a hot core: the letters
+// grow by this much across (thicker upright stems) and in height (thicker bars), in sheet pixels.
+// Widening thickens the stems already, so the bars get more.
+constexpr float stemWeight = 2.0f;
+constexpr float barWeight = 3.0f;
+// The letters are set this much wider than the font draws them. The message layout steps 50
+// pixels a letter, far more than the font's own advance at this size (about 30 pixels); wider
+// letters close the gaps, so that words read as words rather than as spaced-out letters.
+constexpr float widen = 1.5f;
+// The baseline, in sheet pixels from the top of the cell. Capitals fill the room above it; the
+// room below holds descenders of about half their natural length. With the baseline a pixel
+// lower, q is hard to tell from a.
+constexpr float baseline = 40.0f;
+// The room the letters are fitted into before bolding, in sheet pixels.
+constexpr float roomAbove = baseline - cellMargin - 0.5f * barWeight;
+constexpr float roomBelow = float(cell) - cellMargin - 0.5f * barWeight - baseline;
+constexpr float roomAcross = float(cell) - 2.0f * cellMargin - stemWeight;
 // A sheet pixel is drawn when at least this share of it is letter or outline.
 constexpr float coverageToDraw = 0.45f;
 
-constexpr const char* defaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+constexpr const char* defaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf";
 
 struct Colour {
     float r = 0, g = 0, b = 0;
@@ -146,47 +169,72 @@ struct Font {
     }
 };
 
-struct Box {
-    float left, right, top, bottom; // in em, y up
-};
-
-// Ink box of a character in em units, from its unhinted outline.
-bool inkBox(FT_Face face, char c, Box& box) {
+// Top of a character's ink above the baseline, in em, from its unhinted outline.
+float inkTop(FT_Face face, char c) {
     if (FT_Load_Char(face, FT_ULong(c), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP))
-        return false;
-    const float unit = 64.0f * float(face->size->metrics.x_ppem);
-    const FT_Glyph_Metrics& m = face->glyph->metrics;
-    box.left = float(m.horiBearingX) / unit;
-    box.right = float(m.horiBearingX + m.width) / unit;
-    box.top = float(m.horiBearingY) / unit;
-    box.bottom = float(m.horiBearingY - m.height) / unit;
-    return true;
+        return 0.0f;
+    return float(face->glyph->metrics.horiBearingY) / (64.0f * float(face->size->metrics.y_ppem));
 }
 
-// Coverage (0 ... 1) of one character on the fine grid of its cell: narrowed if too wide,
-// made bolder, centred across the cell and set on the shared baseline.
-std::vector<float> fineCoverage(FT_Face face, char c, float em, float baseline) {
+// The size of the letters, shared by all so that words sit on one line.
+struct Scale {
+    float em = 0.0f;      // sheet pixels to the em
+    float xHeight = 0.0f; // top of the lower-case letters above the baseline, in sheet pixels
+};
+
+// Coverage (0 ... 1) of one character on the fine grid of its cell. The letter is widened, or
+// narrowed where it would not fit across; what stands above the x-height (ascenders, the dot of
+// i and j) and what hangs below the baseline (descenders) is pressed together as far as needed
+// to fit the room above and below, so that letters keep their shape where words are read and
+// nothing is cut at the cell's edge. Then it is made bolder, centred across the cell and set on
+// the shared baseline.
+std::vector<float> fineCoverage(FT_Face face, char c, Scale scale) {
     std::vector<float> coverage(size_t(fineCell * fineCell), 0.0f);
-    FT_Set_Pixel_Sizes(face, 0, FT_UInt(std::lround(em * fine)));
+    FT_Set_Char_Size(face, 0, FT_F26Dot6(std::lround(scale.em * fine * 64.0f)), 72, 72);
     if (FT_Load_Char(face, FT_ULong(c), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP))
         return coverage;
     const FT_GlyphSlot slot = face->glyph;
     FT_Outline* outline = &slot->outline;
 
-    // Outline coordinates are 26.6 fixed point on the fine grid.
+    // Outline coordinates are 26.6 fixed point on the fine grid, y up from the baseline; the
+    // sizes below are in sheet pixels.
     constexpr float unit = 64.0f * fine;
     FT_BBox box;
     FT_Outline_Get_BBox(outline, &box);
-    const float room = float(cell) - 2.0f * cellMargin - extraWeight;
     const float width = float(box.xMax - box.xMin) / unit;
-    if (width > room) {
-        FT_Matrix squeeze{FT_Fixed(std::lround(room / width * 65536.0f)), 0, 0, 0x10000};
-        FT_Outline_Transform(outline, &squeeze);
+    const float above = float(box.yMax) / unit, below = -float(box.yMin) / unit;
+    const float across = width > 0.0f ? std::min(widen, roomAcross / width) : 1.0f;
+    const float xHeight = std::min(scale.xHeight, roomAbove);
+    const float up = above > roomAbove ? (roomAbove - xHeight) / (above - xHeight) : 1.0f;
+    const float down = below > roomBelow ? roomBelow / below : 1.0f;
+    const float bend = xHeight * unit;
+    for (FT_Vector& point : std::span(outline->points, size_t(outline->n_points))) {
+        float y = float(point.y);
+        if (y > bend)
+            y = bend + (y - bend) * up;
+        else if (y < 0.0f)
+            y *= down;
+        point.x = FT_Pos(std::lround(float(point.x) * across));
+        point.y = FT_Pos(std::lround(y));
     }
-    FT_Outline_Embolden(outline, FT_Pos(std::lround(extraWeight * unit)));
+    // FreeType's bolding keeps the left and bottom edges where they were and grows the letter
+    // to the right and upward; moving it back down by half the growth keeps it on its baseline
+    // with the extra weight shared between top and bottom.
+    const FT_Pos barGrowth = FT_Pos(std::lround(barWeight * unit));
+    FT_Outline_EmboldenXY(outline, FT_Pos(std::lround(stemWeight * unit)), barGrowth);
     FT_Outline_Get_BBox(outline, &box);
+    // Bolding draws sharp corners out further than the stems grow: slanted strokes (X, Y, x)
+    // can end up wider than the room and are narrowed once more.
+    const float bolderWidth = float(box.xMax - box.xMin) / unit;
+    if (bolderWidth > roomAcross + stemWeight) {
+        const FT_Matrix narrow{
+            FT_Fixed(std::lround((roomAcross + stemWeight) / bolderWidth * 65536.0f)), 0, 0,
+            0x10000};
+        FT_Outline_Transform(outline, &narrow);
+        FT_Outline_Get_BBox(outline, &box);
+    }
     const FT_Pos centre = FT_Pos(std::lround(float(cell) * 0.5f * unit));
-    FT_Outline_Translate(outline, centre - (box.xMin + box.xMax) / 2, 0);
+    FT_Outline_Translate(outline, centre - (box.xMin + box.xMax) / 2, -barGrowth / 2);
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL))
         return coverage;
 
@@ -299,28 +347,23 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // One size and one baseline for every letter, so words sit on a line: the tallest letter
-    // and the deepest descender together fill the cell inside its margins.
+    // The capitals reach from the baseline to the top of the room; the lower case keeps the
+    // font's own proportion to them.
     FT_Set_Pixel_Sizes(font.face, 0, 1000);
-    float top = 0.0f, bottom = 0.0f;
-    for (const char* group : {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "abcdefghijklmnopqrstuvwxyz"}) {
-        for (const char* c = group; *c; ++c) {
-            Box box{};
-            if (inkBox(font.face, *c, box)) {
-                top = std::max(top, box.top);
-                bottom = std::min(bottom, box.bottom);
-            }
-        }
+    const float capHeight = inkTop(font.face, 'H'), xHeight = inkTop(font.face, 'x');
+    if (capHeight <= 0.0f || xHeight <= 0.0f) {
+        std::fprintf(stderr, "make_glyph_sheet: the font %s has no letters H and x\n", fontPath);
+        return 1;
     }
-    // Bolding grows each letter by half the extra weight on every side.
-    const float em = (float(cell) - 2.0f * cellMargin - extraWeight) / (top - bottom);
-    const float baseline = cellMargin + 0.5f * extraWeight + top * em;
+    Scale scale;
+    scale.em = roomAbove / capHeight;
+    scale.xHeight = xHeight * scale.em;
 
     const int width = cell * cellCount;
     std::vector<uint32_t> sheet(size_t(width) * cell, 0);
     for (int k = 0; k < cellCount; ++k) {
         const char c = char(firstCharacter + k);
-        const std::vector<uint32_t> pixels = drawCell(fineCoverage(font.face, c, em, baseline));
+        const std::vector<uint32_t> pixels = drawCell(fineCoverage(font.face, c, scale));
         for (int y = 0; y < cell; ++y)
             std::copy_n(pixels.begin() + y * cell, cell, sheet.begin() + y * width + k * cell);
     }
@@ -330,6 +373,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("%s: %d cells of %d x %d, 'A' to 'z', letters %.1f pixels to the em\n",
-                output.c_str(), cellCount, cell, cell, double(em));
+                output.c_str(), cellCount, cell, cell, double(scale.em));
     return 0;
 }
