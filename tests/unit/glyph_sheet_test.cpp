@@ -39,7 +39,7 @@ InkBox inkBoxOf(const FireEngine& engine, int cellIndex) {
     return box;
 }
 
-class GlyphSheet : public testing::Test {
+class DefaultGlyphSheetLetters : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(engine.loadFont(EMBERHALL_SOURCE_DIR "/data/fire_fonts/font.tga", cell), 1);
@@ -52,7 +52,7 @@ class GlyphSheet : public testing::Test {
 
 } // namespace
 
-TEST_F(GlyphSheet, noCellHasInkOnItsOuterRowOrColumn) {
+TEST_F(DefaultGlyphSheetLetters, noCellHasInkOnItsOuterRowOrColumn) {
     for (int k = 0; k < engine.fontWidth() / cell; ++k) {
         SCOPED_TRACE(char('A' + k));
         const InkBox box = inkBoxOf(engine, k);
@@ -65,14 +65,14 @@ TEST_F(GlyphSheet, noCellHasInkOnItsOuterRowOrColumn) {
     }
 }
 
-TEST_F(GlyphSheet, capitalsAndAscendersFillTheCellsHeight) {
+TEST_F(DefaultGlyphSheetLetters, capitalsAndAscendersFillTheCellsHeight) {
     for (const char c : capitals + "bdfhkl") {
         SCOPED_TRACE(c);
         EXPECT_GE(ink(c).height(), 40);
     }
 }
 
-TEST_F(GlyphSheet, lettersAreWideSoThatNeighboursSitClose) {
+TEST_F(DefaultGlyphSheetLetters, lettersAreWideSoThatNeighboursSitClose) {
     // M and W as much as the narrow letters: none leaves a gap that reads as one between words.
     for (const char c : capitals + smallLetters) {
         SCOPED_TRACE(c);
@@ -80,7 +80,7 @@ TEST_F(GlyphSheet, lettersAreWideSoThatNeighboursSitClose) {
     }
 }
 
-TEST_F(GlyphSheet, lowerCaseKeepsItsProportionsAndItsDescenders) {
+TEST_F(DefaultGlyphSheetLetters, lowerCaseKeepsItsProportionsAndItsDescenders) {
     const InkBox x = ink('x'), capital = ink('H');
     // The x-height: shorter than the capitals, as in the font, yet big.
     EXPECT_GE(x.height(), capital.height() * 7 / 10);
@@ -97,7 +97,7 @@ TEST_F(GlyphSheet, lowerCaseKeepsItsProportionsAndItsDescenders) {
     }
 }
 
-TEST_F(GlyphSheet, everyStrokeIsHeavyEnoughForAWhiteHotCore) {
+TEST_F(DefaultGlyphSheetLetters, everyStrokeIsHeavyEnoughForAWhiteHotCore) {
     for (const char c : capitals + smallLetters) {
         SCOPED_TRACE(c);
         EXPECT_GE(ink(c).hotPixels, 60);
