@@ -1,0 +1,64 @@
+# Shared shell functions of the Linux saver's end-to-end tests. The X server, the checks and the
+# screenshot measures are the Wine bench's (tests/wine/lib.sh); these add what a native hack
+# needs: the program and its data in a place an unprivileged user can reach, a private home,
+# and the program started and ended by its own id.
+source "$(dirname "${BASH_SOURCE[0]}")/../wine/lib.sh"
+
+# A directory under /tmp that anyone may read, holding a copy of the program ($1) and of the
+# default data: the XScreenSaver daemon runs hacks as an unprivileged user, who may not reach a
+# checkout under /root. Leaves the paths in EH_LINUX_DIR, EH_PROGRAM and EH_DATA.
+eh_linux_stage() {
+    EH_LINUX_DIR=$(mktemp -d /tmp/emberhall-linux.XXXXXX)
+    chmod 755 "$EH_LINUX_DIR"
+    cp "$1" "$EH_LINUX_DIR/emberhall"
+    cp -r "$EH_SOURCE_DIR/data" "$EH_LINUX_DIR/data"
+    chmod -R a+rX "$EH_LINUX_DIR"
+    EH_PROGRAM=$EH_LINUX_DIR/emberhall
+    EH_DATA=$EH_LINUX_DIR/data
+}
+
+eh_linux_unstage() {
+    [ -n "${EH_LINUX_DIR:-}" ] && rm -rf "$EH_LINUX_DIR"
+    EH_LINUX_DIR=
+}
+
+# A fresh home for the program: its settings and messages under $HOME/.config/emberhall, and
+# no system data but what a test puts in $EH_SYSTEM_DATA.
+eh_linux_home() {
+    export HOME=$EH_LINUX_DIR/home
+    export XDG_CONFIG_HOME=$HOME/.config
+    export EH_SYSTEM_DATA=$EH_LINUX_DIR/system
+    export XDG_DATA_DIRS=$EH_SYSTEM_DATA
+    rm -rf "$HOME" "$EH_SYSTEM_DATA"
+    mkdir -p "$XDG_CONFIG_HOME/emberhall" "$EH_SYSTEM_DATA"
+}
+
+# Starts the program in the background with the given arguments; its id in EH_PID, its output
+# in $EH_LINUX_DIR/output.
+eh_linux_start() {
+    "$EH_PROGRAM" "$@" >"$EH_LINUX_DIR/output" 2>&1 </dev/null &
+    EH_PID=$!
+}
+
+# Waits up to $2 seconds (default 15) until the region $1 of the screen shows fire (mean red
+# above 0.4); true when it does. The screenshot is left in $EH_LINUX_DIR/shot.png.
+eh_wait_fire() {
+    local region=$1 limit=${2:-15} waited=0
+    while [ "$waited" -lt "$((limit * 2))" ]; do
+        eh_screenshot "$EH_LINUX_DIR/shot.png"
+        if eh_gt "$(eh_mean "$EH_LINUX_DIR/shot.png" "$region" r)" 0.4; then
+            return 0
+        fi
+        sleep 0.5
+        waited=$((waited + 1))
+    done
+    return 1
+}
+
+# Sends signal $2 to process $1 and checks that it ends with exit code 0 within ten seconds.
+eh_linux_end_with() {
+    local pid=$1 signal=$2 what=$3
+    kill "-$signal" "$pid" 2>/dev/null
+    eh_wait_exit "$pid" 10
+    eh_check "$what: SIG$signal ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+}
