@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 
 #include "config/system_paths.h"
 
@@ -30,6 +31,12 @@ uint32_t windowsDirectory(char* buffer, uint32_t size) {
 
 std::string replaceFile(const char* source, const char* target) {
     if (std::rename(source, target) == 0)
+        return {};
+    return std::strerror(errno);
+}
+
+std::string setFileSize(std::FILE* file, uint64_t size) {
+    if (::ftruncate(::fileno(file), off_t(size)) == 0)
         return {};
     return std::strerror(errno);
 }

@@ -1,5 +1,10 @@
 #include <windows.h>
 
+#include <io.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "config/system_paths.h"
 
 uint32_t windowsDirectory(char* buffer, uint32_t size) { return GetWindowsDirectoryA(buffer, size); }
@@ -15,6 +20,14 @@ std::string replaceFile(const char* source, const char* target) {
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
         reason.pop_back();
     return reason.empty() ? "system error " + std::to_string(error) : reason;
+}
+
+std::string setFileSize(std::FILE* file, uint64_t size) {
+    if (size > uint64_t(LONG_MAX))
+        return "the size is too large";
+    if (_chsize(_fileno(file), long(size)) == 0)
+        return {};
+    return std::strerror(errno);
 }
 
 void setWindowsDirectoryForTesting(const char*) {}
