@@ -345,6 +345,7 @@ TEST_F(ConfigDialog, aFailedSaveIsReportedNamingTheFileAndKeepsTheOldOne) {
     EXPECT_NE(box.text.find("Cannot replace the old file"), std::string::npos) << box.text;
     EXPECT_NE(box.text.find("cannot write into " + settingsPath()), std::string::npos) << box.text;
     EXPECT_NE(box.text.find("Any settings saved before are kept."), std::string::npos) << box.text;
+    EXPECT_EQ(box.text.find(".,"), std::string::npos) << "one sentence: " << box.text;
     expectClosed();
     EXPECT_EQ(readFile(settingsPath()), before);
     EXPECT_EQ(GetFileAttributesA(temporaryPath().c_str()), INVALID_FILE_ATTRIBUTES)
