@@ -45,14 +45,17 @@ void closeDialog(HWND window) {
 }
 
 // A failed save must not pass for a kept one, or the user would believe the settings stuck.
-// Say which file could not be written and why; the old file is still whole, as the save is
-// atomic.
+// Say which file could not be written and why, and whether the old file is still whole: it is,
+// unless a write into the file itself broke off part-way.
 void reportFailedSave(HWND window, const SettingsSave& save) {
     std::string reason = save.reason;
     if (!reason.empty())
         reason[0] = char(std::toupper(static_cast<unsigned char>(reason[0])));
-    const std::string text = "The settings could not be saved to\n" + save.path + "\n\n" + reason +
-                             ".\n\nAny settings saved before are kept.";
+    const char* const oldFile = save.oldFileKept
+                                    ? "Any settings saved before are kept."
+                                    : "The file may now hold some new settings and some old ones.";
+    const std::string text =
+        "The settings could not be saved to\n" + save.path + "\n\n" + reason + ".\n\n" + oldFile;
     MessageBoxA(window, text.c_str(), saveFailedCaption, MB_OK | MB_ICONWARNING);
 }
 

@@ -1,6 +1,13 @@
 // Everything that is not a WAV file we read ourselves goes through Media Foundation's source
 // reader on Windows (MP3, WMA, AAC and whatever else the system can decode), asked for 32-bit
 // float samples, or 16-bit PCM where the system will not convert to float.
+//
+// Media Foundation is not on every Windows: the N and KN editions lack it without the Media
+// Feature Pack, and on Windows Server it is an optional feature, off by default. A program that
+// imports it is refused by the loader there before it runs a line, so the saver would not start
+// at all. Its DLLs are therefore loaded here, when the first file that needs them is opened;
+// without them such a file is one the system cannot play, and WAV files still play through our
+// own reader.
 #include <windows.h>
 
 #include <mfapi.h>
@@ -43,10 +50,51 @@ template <typename T> class ComPtr {
 
 constexpr DWORD audioStream = DWORD(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
 
-// Media Foundation is started once and left running: the process's end releases it.
-bool mediaFoundationReady() {
-    static const bool ready = SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_LITE));
-    return ready;
+// The few Media Foundation functions the decoder calls, found at run time.
+struct MediaFoundation {
+    HRESULT(WINAPI* startup)(ULONG version, DWORD flags) = nullptr;
+    HRESULT(WINAPI* createMediaType)(IMFMediaType** type) = nullptr;
+    HRESULT(WINAPI* createSourceReaderFromURL)(LPCWSTR url, IMFAttributes* attributes,
+                                                 IMFSourceReader** reader) = nullptr;
+    bool ready = false;
+};
+
+// Only from the system directory: a DLL of the same name beside the saver or in the current
+// directory (where a playlist may point) must not be loaded in its place.
+HMODULE loadSystemLibrary(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 1 + wcslen(name) + 1 > MAX_PATH)
+        return nullptr;
+    path[length] = L'\\';
+    wcscpy(path + length + 1, name);
+    return LoadLibraryW(path);
+}
+
+template <typename Function> bool find(HMODULE module, const char* name, Function& function) {
+    function = module ? reinterpret_cast<Function>(
+                            reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+                      : nullptr;
+    return function != nullptr;
+}
+
+MediaFoundation loadMediaFoundation() {
+    MediaFoundation found;
+    // Loaded for good: decoders made from them may live until the process ends.
+    const HMODULE platform = loadSystemLibrary(L"mfplat.dll");
+    const HMODULE readWrite = platform ? loadSystemLibrary(L"mfreadwrite.dll") : nullptr;
+    found.ready = find(platform, "MFStartup", found.startup) &&
+                  find(platform, "MFCreateMediaType", found.createMediaType) &&
+                  find(readWrite, "MFCreateSourceReaderFromURL", found.createSourceReaderFromURL) &&
+                  SUCCEEDED(found.startup(MF_VERSION, MFSTARTUP_LITE));
+    return found;
+}
+
+// Loaded and started once, by whichever thread opens the first such file; left running, as the
+// process's end releases it.
+const MediaFoundation& mediaFoundation() {
+    static const MediaFoundation functions = loadMediaFoundation();
+    return functions;
 }
 
 std::wstring fullWidePath(const char* path) {
@@ -153,7 +201,7 @@ class MediaFoundationDecoder : public AudioDecoder {
 // Asks the reader for samples of the given sub-type; true when it agreed.
 bool askFor(IMFSourceReader* reader, const GUID& subtype) {
     ComPtr<IMFMediaType> type;
-    if (FAILED(MFCreateMediaType(type.out())))
+    if (FAILED(mediaFoundation().createMediaType(type.out())))
         return false;
     type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
     type->SetGUID(MF_MT_SUBTYPE, subtype);
@@ -165,7 +213,7 @@ bool askFor(IMFSourceReader* reader, const GUID& subtype) {
 
 std::unique_ptr<AudioDecoder> openMediaFoundationDecoder(const char* path) {
     enterComApartment();
-    if (!mediaFoundationReady())
+    if (!mediaFoundation().ready)
         return nullptr;
     const std::wstring wide = fullWidePath(path);
     const DWORD attributes =
@@ -173,7 +221,7 @@ std::unique_ptr<AudioDecoder> openMediaFoundationDecoder(const char* path) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
     ComPtr<IMFSourceReader> reader;
-    if (FAILED(MFCreateSourceReaderFromURL(wide.c_str(), nullptr, reader.out())))
+    if (FAILED(mediaFoundation().createSourceReaderFromURL(wide.c_str(), nullptr, reader.out())))
         return nullptr;
     reader->SetStreamSelection(DWORD(MF_SOURCE_READER_ALL_STREAMS), FALSE);
     if (FAILED(reader->SetStreamSelection(audioStream, TRUE)))

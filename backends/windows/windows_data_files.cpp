@@ -15,7 +15,9 @@ std::string replaceFile(const char* source, const char* target) {
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                    text, sizeof text, nullptr);
     std::string reason = text;
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+    // The system's text ends in a full stop and a line break; the reason goes inside a sentence.
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ' ||
+                               reason.back() == '.'))
         reason.pop_back();
     return reason.empty() ? "system error " + std::to_string(error) : reason;
 }

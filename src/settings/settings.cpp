@@ -86,6 +86,77 @@ void loadSettings(const char* name) {
         settings.*fileOrder[i] = values[i];
 }
 
+namespace {
+// Writes the six bytes, each the low 8 bits of its flag, in file order; false on a failure.
+bool writeFlags(std::FILE* file) {
+    bool written = true;
+    for (auto flag : fileOrder)
+        written = written && std::fputc(settings.*flag & 0xFF, file) != EOF;
+    return written && std::fflush(file) == 0;
+}
+
+// The usual save: the bytes go to a temporary file beside the settings file, which then
+// replaces it in one step, so a failure anywhere leaves the old file whole. Returns the empty
+// text on success, otherwise the reason; the temporary file never outlives a failure.
+std::string saveThroughTemporary(const std::string& path) {
+    const std::string temporary = path + ".new";
+    UniqueFile file = openFile(temporary.c_str(), "wb");
+    if (!file)
+        return describeErrno("cannot create " + temporary);
+    std::string reason;
+    if (!writeFlags(file.get()))
+        reason = describeErrno("cannot write the settings");
+    if (std::fclose(file.release()) != 0 && reason.empty())
+        reason = describeErrno("cannot finish writing the settings");
+    if (reason.empty()) {
+        if (const std::string why = replaceFile(temporary.c_str(), path.c_str()); !why.empty())
+            reason = "cannot replace the old file: " + why;
+    }
+    if (!reason.empty())
+        std::remove(temporary.c_str());
+    return reason;
+}
+
+struct InPlaceSave {
+    bool saved = false;
+    bool absent = false;  // there was no file to write into
+    bool touched = false; // the failure came after writing had begun
+    std::string reason;
+};
+
+// The save for a directory that refuses a new file while the file itself may be written: the
+// Windows directory, to a user without administrator rights, once the installer has given
+// users the file. The file is opened "r+b", which neither creates nor empties it: a write that
+// fails part-way (a full disk, a failing one) leaves at worst some old and some new bytes, each
+// a valid flag, where "wb" would have emptied it first and so turned every option off. Only once
+// the six bytes are written and the file closed is it cut to them.
+InPlaceSave saveInPlace(const std::string& path) {
+    InPlaceSave result;
+    UniqueFile file = openFile(path.c_str(), "r+b");
+    if (!file) {
+        result.absent = errno == ENOENT;
+        result.reason = describeErrno("cannot write into " + path);
+        return result;
+    }
+    bool written = writeFlags(file.get());
+    if (!written)
+        result.reason = describeErrno("cannot write into " + path);
+    if (std::fclose(file.release()) != 0 && written) {
+        written = false;
+        result.reason = describeErrno("cannot finish writing into " + path);
+    }
+    // Bytes after the sixth are never read, so a file that cannot be cut still holds these
+    // settings: that is no reason to call the save failed.
+    if (written) {
+        std::error_code ignored;
+        std::filesystem::resize_file(path, std::size(fileOrder), ignored);
+    }
+    result.saved = written;
+    result.touched = !written;
+    return result;
+}
+} // namespace
+
 SettingsSave saveSettings(const char* name) {
     SettingsSave result;
     result.path = dataFilePath(name);
@@ -93,32 +164,18 @@ SettingsSave saveSettings(const char* name) {
         result.reason = "the data directory and the file name make a path that is too long";
         return result;
     }
-    const std::string temporary = result.path + ".new";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        result.reason = describeErrno("cannot create " + temporary);
+    const std::string replaceReason = saveThroughTemporary(result.path);
+    if (replaceReason.empty()) {
+        result.saved = true;
         return result;
     }
-    bool written = true;
-    for (auto flag : fileOrder)
-        written = written && std::fputc(settings.*flag & 0xFF, file) != EOF;
-    written = written && std::fflush(file) == 0;
-    if (!written)
-        result.reason = describeErrno("cannot write the settings");
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        result.reason = describeErrno("cannot finish writing the settings");
-    }
-    if (!written) {
-        std::remove(temporary.c_str());
-        return result;
-    }
-    if (const std::string why = replaceFile(temporary.c_str(), result.path.c_str()); !why.empty()) {
-        result.reason = "cannot replace the old file: " + why;
-        std::remove(temporary.c_str());
-        return result;
-    }
-    result.saved = true;
+    // The directory refused (or the replacing failed): an existing file may still take the
+    // bytes.
+    const InPlaceSave inPlace = saveInPlace(result.path);
+    result.saved = inPlace.saved;
+    result.oldFileKept = !inPlace.touched;
+    if (!inPlace.saved)
+        result.reason = inPlace.absent ? replaceReason : replaceReason + ", and " + inPlace.reason;
     return result;
 }
 

@@ -51,12 +51,16 @@ void loadSettings(const char* name);
 
 struct SettingsSave {
     bool saved = false;
-    std::string path;   // the file it was meant for
-    std::string reason; // why it was not saved; empty when saved
+    std::string path;        // the file it was meant for
+    std::string reason;      // why it was not saved; empty when saved
+    bool oldFileKept = true; // false only when a write into the file itself failed part-way
 };
 
 // Writes the six flags, the low 8 bits of each, to the file located by dataFilePath(name). The
-// bytes go to a temporary file beside it first, so a failed save leaves the old file whole.
+// bytes go to a temporary file beside it first, which then replaces it, so a failed save leaves
+// the old file whole. Where that fails (a directory the user may not create files in) but the
+// file exists and may be written, the bytes are written into it in place. A failed save leaves
+// no temporary file behind.
 SettingsSave saveSettings(const char* name);
 
 // Full path of a data file: a data directory, "/", then the name unchanged. The first directory

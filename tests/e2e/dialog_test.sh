@@ -28,8 +28,8 @@ check() {
 
 cleanup() {
     eh_kill "$EH_PID"
-    rmdir "$blocker" 2>/dev/null
-    rm -f "$settings"
+    rmdir "$blocker" "$settings" 2>/dev/null
+    rm -f "$settings" "$backup.kept"
     [ "$had_settings" = 1 ] && cp "$backup" "$settings"
     rm -f "$backup"
     eh_windows_drawn_by_wm
@@ -107,9 +107,23 @@ check "the close box ends the process with exit code 0" test "$EH_RC" = 0
 check "neither wrote the file (is $(settings_bytes))" \
     test "$(settings_bytes)" = "01 00 00 01 00 01"
 
-# 3. A directory where the save must write: OK says so, names the file, and still closes.
+# 3. A directory where the new file is made first: the save goes into the file itself, and
+# nothing is shown.
 mkdir -p "$blocker"
-check "/c opens the dialog over a blocked save" open_dialog /c
+check "/c opens the dialog over a blocked temporary file" open_dialog /c
+click_sparks # off again
+click_ok
+eh_wait_exit "$EH_PID" 20
+check "OK writes into the file itself and ends with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+check "the file holds the new settings (is $(settings_bytes))" \
+    test "$(settings_bytes)" = "01 00 00 01 00 00"
+rmdir "$blocker"
+
+# 4. A directory where the file itself should be: neither way can save. OK says so, names the
+# file, leaves no temporary file behind, and still closes.
+mv "$settings" "$backup.kept"
+mkdir -p "$settings"
+check "/c opens the dialog over a save that cannot work" open_dialog /c
 click_sparks
 click_ok
 check "a message box tells of the failed save" eh_wait_window "Emberhall" 20
@@ -120,11 +134,11 @@ eval "$(xdotool search --onlyvisible --name '^Emberhall$' getwindowgeometry --sh
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 24)) click 1 # its OK button
 eh_wait_exit "$EH_PID" 20
 check "after the message the process ends with exit code 0" test "$EH_RC" = 0
-check "the old settings file is unchanged (is $(settings_bytes))" \
-    test "$(settings_bytes)" = "01 00 00 01 00 01"
-rmdir "$blocker"
+check "no temporary file is left behind" test ! -e "$blocker"
+rmdir "$settings"
+mv "$backup.kept" "$settings"
 
-# 4. Yellow saved by the dialog, then the saver shows a yellow fire: its hot pixels have blue,
+# 5. Yellow saved by the dialog, then the saver shows a yellow fire: its hot pixels have blue,
 # which the standard fire never has.
 check "/c opens the dialog" open_dialog /c
 click_yellow
@@ -132,7 +146,7 @@ click_ok
 eh_wait_exit "$EH_PID" 20
 check "OK ends the process with exit code 0" test "$EH_RC" = 0
 check "the yellow colours are stored (is $(settings_bytes))" \
-    test "$(settings_bytes)" = "00 01 00 01 00 01"
+    test "$(settings_bytes)" = "00 01 00 01 00 00"
 # Wine reports the pointer's absolute position as the first relative movement, so the pointer
 # goes to 0, 0 first. Wine keeps the last position it saw over one of its windows (here the OK
 # button) for a moment after the dialog is gone; starting the saver within that moment ends it

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The installer, as a Windows user would meet it, in a fresh Wine prefix: a silent install puts
-# the saver and its data where they belong and makes it the screen saver; the installed saver
+# the saver and its data where they belong, writes the default settings, lets every user change
+# the settings, messages and playlist, and makes it the screen saver; the installed saver
 # shows fire with the default messages; a second install keeps a changed motd.txt; the silent
 # uninstaller removes the program files and the setting and keeps the user's files.
 set -u
@@ -43,6 +44,39 @@ value=$(screen_saver_value)
 names_installed_saver() { [[ "${value,,}" == *'\system32\emberhall.scr' ]]; }
 eh_check "SCRNSAVE.EXE names the installed saver ($value)" names_installed_saver
 
+# --- the settings file with the defaults, and every user may change the user's files ---
+eh_check "a fresh install writes emberhall.dat with the six default bytes" \
+    test "$(od -An -tx1 "$windir/emberhall.dat" | tr -d ' \n')" = 010000010000
+show_access="$build/tests/windows/show_access.exe"
+# An entry "allow S-1-5-32-545 MASK" with read data (1) and write data (2), and neither DELETE
+# (0x10000) nor WRITE_DAC (0x40000) nor WRITE_OWNER (0x80000).
+users_may_read_and_write() {
+    local mask
+    mask=$(awk '$1 == "allow" && $2 == "S-1-5-32-545" { print $3; exit }' <<<"$1")
+    [ -n "$mask" ] && (((0x$mask & 0x3) == 0x3 && (0x$mask & 0xD0000) == 0))
+}
+for file in emberhall.dat fire_data/motd.txt fire_data/pls.txt; do
+    access=$(eh_wine_output "$show_access" "C:\\windows\\${file//\//\\}" | tr -d '\r')
+    echo "$access" | sed 's/^/     /'
+    if users_may_read_and_write "$access" || ! grep -q '^wine ' <<<"$access" ||
+        grep -q 'S-1-5-32-545' <<<"$access"; then
+        eh_check "Users (S-1-5-32-545) may read and write $file, not delete it" \
+            users_may_read_and_write "$access"
+    else
+        # Wine keeps no DACL for a file: it turns the one it is given into the Unix mode bits and
+        # makes one up from them when asked, so the entry cannot be read back. What can be seen
+        # is that the installer set a DACL on the file at all: Wine then gives the group the
+        # bits of the installing user, which files it leaves alone never get.
+        echo "skip - Wine $(awk '/^wine / { print $2 }' <<<"$access") keeps no DACL for $file"
+        eh_check "the installer set a DACL on $file (group may write)" \
+            test -n "$(find "$windir/$file" -perm -g+w)"
+    fi
+done
+eh_check "files the users do not change get no DACL (fire.wav: group may not write)" \
+    test -z "$(find "$windir/fire_data/fire.wav" -perm -g+w)"
+eh_check "the installer leaves no helper behind" \
+    test -z "$(find "$WINEPREFIX/drive_c" -iname 'grant_users_access.exe')"
+
 # --- the installed saver, started from there, shows fire with the default messages ---
 xdotool mousemove 0 0
 eh_start 'C:\windows\system32\emberhall.scr' /s
@@ -58,12 +92,14 @@ eh_check "the installed saver shows the default messages (glyph pixels carry blu
 
 # --- a second install keeps the user's messages and settings ---
 printf 'OUR+OWN+WORDS 100 200 3000\n' >"$windir/fire_data/motd.txt"
-printf '\x00\x01\x00\x01\x00\x00' >"$windir/emberhall.dat"
+# Seven bytes: one more than the saver writes, so a rewrite of any kind would show.
+printf '\x00\x01\x00\x01\x00\x00\x07' >"$windir/emberhall.dat"
 changed=$(md5sum <"$windir/fire_data/motd.txt")
 wine "$installer" /S >/dev/null 2>&1 </dev/null
 wineserver -w
 eh_check "a second install keeps a changed motd.txt" test "$(md5sum <"$windir/fire_data/motd.txt")" = "$changed"
-eh_check "a second install keeps emberhall.dat" test "$(od -An -tx1 "$windir/emberhall.dat" | tr -d ' ')" = 000100010000
+eh_check "a second install keeps emberhall.dat byte for byte" \
+    test "$(od -An -tx1 "$windir/emberhall.dat" | tr -d ' \n')" = 00010001000007
 
 # --- the silent uninstaller ---
 wine 'C:\Program Files\Emberhall\Uninstall.exe' /S >/dev/null 2>&1 </dev/null

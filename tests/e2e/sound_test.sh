@@ -5,6 +5,10 @@
 #   2. Sound and music off: silence.
 #   3. Only the playlist, two tones of different pitch: first, second, first again, at full level.
 #   4. The same with an MP3 as the first track.
+#   5. A Windows without Media Foundation (mfplat and mfreadwrite disabled): the saver starts,
+#      shows fire and the messages and plays the fire sound at half level; a WAV track plays and
+#      the MP3 after it, which nothing can decode now, ends the music as any unplayable track
+#      does; the dialog opens.
 # Each run ends with Escape held: the process exits with code 0 and the sound stops at once.
 # Usage: sound_test.sh path/to/emberhall.scr
 set -u
@@ -23,6 +27,7 @@ cleanup() {
     eh_kill "$EH_PID"
     eh_kill "$REC_PID"
     eh_kill "$PULSE_PID"
+    [ -n "${EH_DLL_OVERRIDES:-}" ] && eh_windows_drawn_by_wm
     eh_stop_wine
     eh_stop_xvfb
     rm -rf "$WORK"
@@ -53,6 +58,7 @@ run_saver() {
     eh_start "$SCR" /s
     eh_wait_window Emberhall 30 || echo "no saver window in $name" >&2
     sleep "$seconds"
+    [ -n "${RUN_SHOT:-}" ] && eh_screenshot "$RUN_SHOT"
     RUN_STREAMS=$(pactl list short sink-inputs | wc -l)
     local escape stopped
     escape=$(date +%s.%N)
@@ -192,6 +198,57 @@ sequence=$(pitch_sequence "$WORK/mp3.wav" 0 "$RUN_ESCAPE")
 echo "     tones heard: $sequence"
 eh_check "MP3 in the playlist: the MP3, the WAV, the MP3 again" \
     bash -c "[[ '$sequence' == 'a b a'* ]]"
+
+# 5. Without Media Foundation, as on the N and KN editions of Windows and on Windows Server.
+# Loading it at start-up would end the process at once with STATUS_DLL_NOT_FOUND.
+export EH_DLL_OVERRIDES="mfplat,mfreadwrite=d"
+rm -f "$EH_WINDOWS_DIR/emberhall.dat"
+sox -n -r 44100 -c 2 -b 16 "$EH_WINDOWS_DIR/fire_data/fire.wav" synth 2 sine 330 vol 0.8
+RUN_SHOT="$WORK/no-mf.png"
+run_saver no-mf 3.5
+RUN_SHOT=
+mkdir -p "$EH_BUILD_DIR/e2e-shots" && cp "$WORK/no-mf.png" "$EH_BUILD_DIR/e2e-shots/no-media-foundation.png"
+eh_check "no Media Foundation: the saver runs and Escape ends it with exit code 0 (got $RUN_EXIT)" \
+    [ "$RUN_EXIT" = 0 ]
+eh_check "no Media Foundation: fire along the bottom" \
+    eh_gt "$(eh_mean "$WORK/no-mf.png" 1024x60+0+700 r)" 0.5
+eh_check "no Media Foundation: the default messages (glyph pixels carry blue)" \
+    eh_gt "$(eh_blue_pixels "$WORK/no-mf.png" 1024x350+0+5)" 500
+level=$(rms "$WORK/no-mf.wav" "$(echo "$RUN_ESCAPE - 3" | bc -l)" 2.8)
+echo "     fire sound (a tone at 0.8) without Media Foundation: RMS $level (half is 0.283)"
+eh_check "no Media Foundation: fire.wav heard at half amplitude" near "$level" 0.283 0.2
+cp "$EH_SOURCE_DIR/data/fire_data/fire.wav" "$EH_WINDOWS_DIR/fire_data/fire.wav"
+
+printf 'C:\\windows\\tone_high.wav C:\\windows\\tone_low.mp3' >"$EH_WINDOWS_DIR/fire_data/pls.txt"
+settings 01 00 00 00 01 00
+run_saver no-mf-music 2.5
+eh_check "no Media Foundation, WAV then MP3: exit code 0 (got $RUN_EXIT)" [ "$RUN_EXIT" = 0 ]
+sequence=$(pitch_sequence "$WORK/no-mf-music.wav" 0 "$RUN_ESCAPE")
+echo "     tones heard: $sequence"
+eh_check "no Media Foundation, WAV then MP3: the WAV plays, and the MP3 ends the music" \
+    [ "$sequence" = b ]
+
+# The dialog: it opens, and its Cancel button (at 219, 29 and 50 x 14 dialog units) closes it.
+# The size of a dialog unit depends on the fonts Wine finds, so it is taken from the window.
+rm -f "$EH_WINDOWS_DIR/emberhall.dat"
+eh_windows_drawn_by_wine
+eh_start "$SCR" /c
+if eh_wait_window "Emberhall - ScreenSaver" 30; then
+    eh_check "no Media Foundation: /c opens the dialog" true
+    eval "$(xdotool search --onlyvisible --name '^Emberhall - ScreenSaver$' getwindowgeometry \
+        --shell 2>/dev/null | head -n 5)"
+    # 276 x 82 units inside a 3-pixel frame with a 19-pixel caption.
+    xdotool mousemove $((X + 3 + (219 * 2 + 50) * (WIDTH - 6) / 552)) \
+        $((Y + 22 + (29 * 2 + 14) * (HEIGHT - 25) / 164)) click 1
+    eh_wait_exit "$EH_PID" 15
+    eh_check "no Media Foundation: Cancel closes the dialog with exit code 0 (got $EH_RC)" \
+        [ "$EH_RC" = 0 ]
+else
+    eh_check "no Media Foundation: /c opens the dialog" false
+fi
+EH_PID=
+eh_windows_drawn_by_wm
+unset EH_DLL_OVERRIDES
 
 echo "$((EH_FAILURES == 0 ? 1 : 0)) passed, $((EH_FAILURES == 0 ? 0 : 1)) failed"
 [ "$EH_FAILURES" = 0 ]

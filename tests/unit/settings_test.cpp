@@ -170,16 +170,28 @@ TEST_F(SettingsStore, aSaveIntoAMissingDirectoryReportsThePathAndAReason) {
     EXPECT_FALSE(fs::exists(missing));
 }
 
-TEST_F(SettingsStore, aDirectoryWhereTheTemporaryGoesBlocksTheSaveAndKeepsTheOldFile) {
-    writeSettingsFile({0, 1, 0, 0, 0, 1});
+// When the temporary file cannot be made, the bytes go into the existing file itself, which is
+// then cut to six bytes.
+TEST_F(SettingsStore, aDirectoryWhereTheTemporaryGoesLeadsToASaveIntoTheFileItself) {
+    writeSettingsFile({0, 1, 0, 0, 0, 1, 7, 7, 7});
     fs::create_directory(temporaryFile());
-    setFlags({0, 0, 1, 1, 1, 1});
+    setFlags({0, 0, 1, 1, 1, 0x1FF});
+    const SettingsSave save = saveSettings("emberhall.dat");
+    EXPECT_TRUE(save.saved) << save.reason;
+    EXPECT_EQ(save.reason, "");
+    EXPECT_EQ(readSettingsFile(), (Bytes{0, 0, 1, 1, 1, 0xFF}));
+    EXPECT_TRUE(fs::is_directory(temporaryFile())) << "what stood there is left alone";
+}
+
+TEST_F(SettingsStore, aBlockedTemporaryAndNoFileIsAFailedSaveThatCreatesNothing) {
+    fs::create_directory(temporaryFile());
     const SettingsSave save = saveSettings("emberhall.dat");
     EXPECT_FALSE(save.saved);
-    EXPECT_EQ(save.path, settingsFile().string());
-    EXPECT_NE(save.reason.find(temporaryFile().string()), std::string::npos) << save.reason;
-    EXPECT_EQ(readSettingsFile(), (Bytes{0, 1, 0, 0, 0, 1}));
-    EXPECT_TRUE(fs::is_directory(temporaryFile())) << "what stood there is left alone";
+    EXPECT_TRUE(save.oldFileKept);
+    EXPECT_NE(save.reason.find("cannot create " + temporaryFile().string()), std::string::npos)
+        << save.reason;
+    EXPECT_EQ(save.reason.find("cannot write into"), std::string::npos) << save.reason;
+    EXPECT_FALSE(fs::exists(settingsFile()));
 }
 
 TEST_F(SettingsStore, aDirectoryWhereTheFileGoesBlocksTheSaveAndLeavesNoTemporary) {
@@ -187,7 +199,9 @@ TEST_F(SettingsStore, aDirectoryWhereTheFileGoesBlocksTheSaveAndLeavesNoTemporar
     const SettingsSave save = saveSettings("emberhall.dat");
     EXPECT_FALSE(save.saved);
     EXPECT_EQ(save.path, settingsFile().string());
-    EXPECT_NE(save.reason, "");
+    EXPECT_NE(save.reason.find("cannot replace the old file"), std::string::npos) << save.reason;
+    EXPECT_NE(save.reason.find("cannot write into " + settingsFile().string()), std::string::npos)
+        << save.reason;
     EXPECT_TRUE(fs::is_directory(settingsFile()));
     EXPECT_FALSE(fs::exists(temporaryFile()));
 }

@@ -334,21 +334,42 @@ TEST_F(ConfigDialog, aboutShowsItsOwnBoxAndChangesNothing) {
     EXPECT_EQ(readFile(settingsPath()), (Bytes{0, 0, 1, 0, 1, 2}));
 }
 
+// Another program holding the file open without sharing it for writing refuses both ways of
+// saving: the replacing and the writing in place.
 TEST_F(ConfigDialog, aFailedSaveIsReportedNamingTheFileAndKeepsTheOldOne) {
     const Bytes before = {0, 1, 0, 1, 0, 0};
     writeFile(settingsPath(), before);
-    // A directory where the new bytes must be written first blocks the save.
-    ASSERT_TRUE(CreateDirectoryA(temporaryPath().c_str(), nullptr));
     open();
     click(IDC_SPARKS);
+    const HANDLE holder = CreateFileA(settingsPath().c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     const SeenBox box = whileClosingBoxes(dialog, [&] { click(IDOK); });
+    CloseHandle(holder);
     ASSERT_TRUE(box.seen);
     EXPECT_EQ(box.owner, dialog);
     EXPECT_EQ(box.caption, "Emberhall");
     EXPECT_NE(box.text.find(settingsPath()), std::string::npos) << box.text;
-    EXPECT_NE(box.text.find(temporaryPath()), std::string::npos) << "the reason: " << box.text;
+    EXPECT_NE(box.text.find("Cannot replace the old file"), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("cannot write into " + settingsPath()), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("Any settings saved before are kept."), std::string::npos) << box.text;
+    EXPECT_EQ(box.text.find(".,"), std::string::npos) << "one sentence: " << box.text;
     expectClosed();
     EXPECT_EQ(readFile(settingsPath()), before);
+    EXPECT_EQ(GetFileAttributesA(temporaryPath().c_str()), INVALID_FILE_ATTRIBUTES)
+        << "no temporary file is left behind";
+}
+
+// Where no new file can be made beside it, OK writes into the file itself, and nothing is shown.
+TEST_F(ConfigDialog, okSavesIntoTheFileItselfWhenNoFileCanBeMadeBesideIt) {
+    writeFile(settingsPath(), {0, 1, 0, 1, 0, 0, 5, 5});
+    ASSERT_TRUE(CreateDirectoryA(temporaryPath().c_str(), nullptr));
+    open();
+    click(IDC_SPARKS);
+    const SeenBox box = whileClosingBoxes(dialog, [&] { click(IDOK); });
+    EXPECT_FALSE(box.seen) << box.text;
+    expectClosed();
+    EXPECT_EQ(readFile(settingsPath()), (Bytes{0, 1, 0, 1, 0, 1}));
 }
 
 TEST_F(ConfigDialog, selectColorIgnoresAChoiceOutsideTheThree) {

@@ -4,12 +4,13 @@
 
 EH_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# The prefix lives in the build tree; quiet, and no Mono or Gecko prompts.
+# The prefix lives in the build tree; quiet, and no Mono or Gecko prompts. EH_DLL_OVERRIDES adds
+# overrides of a test's own, e.g. "mfplat,mfreadwrite=d" for a Windows without Media Foundation.
 eh_wine_env() {
     : "${EH_BUILD_DIR:=$EH_SOURCE_DIR/build/windows}"
     export WINEPREFIX="${WINEPREFIX:-$EH_BUILD_DIR/wineprefix}"
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEDLLOVERRIDES="mscoree,mshtml=${EH_DLL_OVERRIDES:+;$EH_DLL_OVERRIDES}"
     export WINEARCH=win64
     EH_WINDOWS_DIR="$WINEPREFIX/drive_c/windows"
 }
