@@ -62,3 +62,40 @@ eh_linux_end_with() {
     eh_wait_exit "$pid" 10
     eh_check "$what: SIG$signal ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
 }
+
+# True when the screenshot $1 shows a message held in place (over 500 glyph pixels where the
+# default messages stand) and fire with no blue below it: a frame in the standard colours.
+eh_shows_message_over_standard_fire() {
+    eh_gt "$(eh_blue_pixels "$1" 1024x140+0+160)" 500 &&
+        test "$(eh_blue_pixels "$1" 1024x100+0+660)" = 0 &&
+        eh_gt "$(eh_mean "$1" 1024x40+0+720 r)" 0.4
+}
+
+# Screenshots every half second for up to $1 seconds until one shows a held default message
+# over standard fire; the default messages hold for 4 to 5.5 s and burst for 7.25 s.
+eh_wait_message_over_fire() {
+    local limit=$1 waited=0
+    while [ "$waited" -lt "$((limit * 2))" ]; do
+        eh_screenshot "$EH_LINUX_DIR/shot.png"
+        eh_shows_message_over_standard_fire "$EH_LINUX_DIR/shot.png" && return 0
+        sleep 0.5
+        waited=$((waited + 1))
+    done
+    return 1
+}
+
+# Runs a command as the unprivileged user 65534 with a stripped environment, as a screen-saver
+# daemon would have it: the XScreenSaver daemon refuses to launch hacks as root.
+eh_as_nobody() {
+    setpriv --reuid=65534 --regid=65534 --clear-groups \
+        env -i DISPLAY="$DISPLAY" HOME="$EH_NOBODY_HOME" PATH=/usr/libexec/xscreensaver:/usr/bin:/bin \
+        "$@"
+}
+
+# A home for user 65534 in the staging directory.
+eh_nobody_home() {
+    EH_NOBODY_HOME=$EH_LINUX_DIR/nobody
+    rm -rf "$EH_NOBODY_HOME"
+    mkdir -p "$EH_NOBODY_HOME"
+    chown 65534:65534 "$EH_NOBODY_HOME"
+}
