@@ -40,16 +40,6 @@ void PictureScaler::configure(int sourceWidth, int sourceHeight, int targetWidth
     rows_ = nearest(sourceHeight, targetHeight_);
 }
 
-uint32_t PictureScaler::convert(uint32_t rgb) const {
-    uint32_t pixel = layout_.otherBits;
-    for (int c = 0; c < 3; ++c) {
-        const uint32_t channel = (rgb >> (16 - 8 * c)) & 0xFF;
-        const uint32_t placed = shifts_[c] >= 0 ? channel << shifts_[c] : channel >> -shifts_[c];
-        pixel |= placed & masks_[c];
-    }
-    return pixel;
-}
-
 void PictureScaler::scale(const uint32_t* source, uint32_t* target,
                           std::size_t targetStride) const {
     const std::size_t width = std::size_t(targetWidth_);
@@ -62,15 +52,28 @@ void PictureScaler::scale(const uint32_t* source, uint32_t* target,
             continue;
         }
         const uint32_t* in = source + std::size_t(rows_[std::size_t(y)]) * std::size_t(sourceWidth_);
-        if (plain_ && sameWidth) {
+        if (plain_ && sameWidth && layout_.otherBits == 0) {
+            std::memcpy(out, in, width * sizeof(uint32_t));
+        } else if (plain_ && sameWidth) {
             std::transform(in, in + width, out, [this](uint32_t p) { return p | layout_.otherBits; });
         } else if (plain_) {
             const uint32_t other = layout_.otherBits;
             for (std::size_t x = 0; x < width; ++x)
                 out[x] = in[columns_[x]] | other;
         } else {
-            for (std::size_t x = 0; x < width; ++x)
-                out[x] = convert(in[columns_[x]]);
+            // Another channel order: each channel moved to its place, with the shifts held in
+            // registers for the row.
+            const uint32_t* columns = columns_.data();
+            const int r = shifts_[0], g = shifts_[1], b = shifts_[2];
+            const uint32_t rm = masks_[0], gm = masks_[1], bm = masks_[2], other = layout_.otherBits;
+            auto place = [](uint32_t channel, int shift, uint32_t mask) {
+                return (shift >= 0 ? channel << shift : channel >> -shift) & mask;
+            };
+            for (std::size_t x = 0; x < width; ++x) {
+                const uint32_t p = in[columns[x]];
+                out[x] = other | place((p >> 16) & 0xFF, r, rm) | place((p >> 8) & 0xFF, g, gm) |
+                         place(p & 0xFF, b, bm);
+            }
         }
     }
 }

@@ -27,8 +27,6 @@ class PictureScaler {
     int targetHeight() const { return targetHeight_; }
 
   private:
-    uint32_t convert(uint32_t rgb) const;
-
     int sourceWidth_ = 0;
     int targetWidth_ = 0;
     int targetHeight_ = 0;
