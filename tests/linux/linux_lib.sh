@@ -61,6 +61,13 @@ eh_linux_end_with() {
     kill "-$signal" "$pid" 2>/dev/null
     eh_wait_exit "$pid" 10
     eh_check "$what: SIG$signal ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+    eh_check "$what: no sanitizer report" eh_no_sanitizer_report "$EH_LINUX_DIR/output"
+}
+
+# True when the file holds no report of AddressSanitizer, LeakSanitizer or UndefinedBehavior-
+# Sanitizer (the asan preset runs these tests with such a build).
+eh_no_sanitizer_report() {
+    ! grep -qE "ERROR: (Address|Leak)Sanitizer|runtime error:" "$1"
 }
 
 # True when the screenshot $1 shows a message held in place (over 500 glyph pixels where the

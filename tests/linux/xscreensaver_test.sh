@@ -63,5 +63,7 @@ kill "$daemon"
 eh_wait_exit "$daemon" 10
 eh_check "the daemon ends" test "$EH_RC" != running
 eh_check "no hack is left behind" test -z "$(hack_pids)"
+eh_check "nothing the sanitizers report in the daemon's log" \
+    eh_no_sanitizer_report "$EH_LINUX_DIR/daemon.log"
 
 exit "$EH_FAILURES"
