@@ -106,3 +106,14 @@ eh_nobody_home() {
     mkdir -p "$EH_NOBODY_HOME"
     chown 65534:65534 "$EH_NOBODY_HOME"
 }
+
+# Runs the command every tenth of a second until it succeeds, for at most $1 seconds.
+eh_until() {
+    local limit=$1 tries=0
+    shift
+    until "$@"; do
+        tries=$((tries + 1))
+        [ "$tries" -ge "$((limit * 10))" ] && return 1
+        sleep 0.1
+    done
+}

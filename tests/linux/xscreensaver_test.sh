@@ -28,21 +28,14 @@ chown 65534:65534 "$EH_NOBODY_HOME/.xscreensaver"
 
 eh_as_nobody xscreensaver -no-splash -verbose >"$EH_LINUX_DIR/daemon.log" 2>&1 &
 daemon=$!
-ready=0
-for _ in $(seq 1 100); do
-    eh_as_nobody xscreensaver-command -version >/dev/null 2>&1 && { ready=1; break; }
-    sleep 0.1
-done
-eh_check "the daemon runs as an unprivileged user" test "$ready" = 1
+daemon_answers() { eh_as_nobody xscreensaver-command -version >/dev/null 2>&1; }
+eh_check "the daemon runs as an unprivileged user" eh_until 10 daemon_answers
 eh_as_nobody xscreensaver-command -activate >/dev/null 2>&1
 
 hack_pids() { pgrep -u 65534 -f "${command%% *}"; }
-started=0
-for _ in $(seq 1 100); do
-    [ -n "$(hack_pids)" ] && { started=1; break; }
-    sleep 0.1
-done
-eh_check "activating starts Emberhall" test "$started" = 1
+hack_runs() { [ -n "$(hack_pids)" ]; }
+hack_gone() { [ -z "$(hack_pids)" ]; }
+eh_check "activating starts Emberhall" eh_until 10 hack_runs
 window=$(grep -o 'on window 0x[0-9a-f]*' "$EH_LINUX_DIR/daemon.log" | tail -n 1 | cut -d' ' -f3)
 eh_check "the daemon gave it its window (${window:-none})" test -n "$window"
 pid=$(hack_pids | head -n 1)
@@ -52,12 +45,7 @@ eh_check "fire in the standard colours with the default messages" eh_wait_messag
 cp "$EH_LINUX_DIR/shot.png" "${EH_LINUX_SHOTS:-/tmp}/emberhall-xscreensaver.png"
 
 eh_as_nobody xscreensaver-command -deactivate >/dev/null 2>&1
-gone=0
-for _ in $(seq 1 100); do
-    [ -z "$(hack_pids)" ] && { gone=1; break; }
-    sleep 0.1
-done
-eh_check "deactivating ends it, no process left" test "$gone" = 1
+eh_check "deactivating ends it, no process left" eh_until 10 hack_gone
 eh_check "the daemon stopped it with SIGTERM" grep -q "killing pid" "$EH_LINUX_DIR/daemon.log"
 kill "$daemon"
 eh_wait_exit "$daemon" 10
