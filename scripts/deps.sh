@@ -11,7 +11,7 @@ EH_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     nsis
     libfreetype-dev fonts-dejavu-core libstb-dev libsndfile1-dev
-    libx11-dev libxext-dev xscreensaver xscreensaver-data mate-screensaver dbus-x11
+    libx11-dev libxext-dev xscreensaver xscreensaver-data mate-screensaver dbus-x11 strace
 )
 
 eh_install_missing() {

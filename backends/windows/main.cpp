@@ -28,7 +28,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         WindowsSaverHost host(instance);
         GdiFrameOutput output;
         SaverRun run(host, output);
-        return run.run();
+        const int code = run.run();
+        // The device and the music were the process's to the end; that end is now.
+        endWindowsAudio();
+        return code;
     }
     case SaverMode::Exit:
         break;

@@ -53,6 +53,7 @@ constexpr DWORD audioStream = DWORD(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
 // The few Media Foundation functions the decoder calls, found at run time.
 struct MediaFoundation {
     HRESULT(WINAPI* startup)(ULONG version, DWORD flags) = nullptr;
+    HRESULT(WINAPI* shutdown)() = nullptr;
     HRESULT(WINAPI* createMediaType)(IMFMediaType** type) = nullptr;
     HRESULT(WINAPI* createSourceReaderFromURL)(LPCWSTR url, IMFAttributes* attributes,
                                                  IMFSourceReader** reader) = nullptr;
@@ -84,16 +85,20 @@ MediaFoundation loadMediaFoundation() {
     const HMODULE platform = loadSystemLibrary(L"mfplat.dll");
     const HMODULE readWrite = platform ? loadSystemLibrary(L"mfreadwrite.dll") : nullptr;
     found.ready = find(platform, "MFStartup", found.startup) &&
+                  find(platform, "MFShutdown", found.shutdown) &&
                   find(platform, "MFCreateMediaType", found.createMediaType) &&
                   find(readWrite, "MFCreateSourceReaderFromURL", found.createSourceReaderFromURL) &&
                   SUCCEEDED(found.startup(MF_VERSION, MFSTARTUP_LITE));
     return found;
 }
 
-// Loaded and started once, by whichever thread opens the first such file; left running, as the
-// process's end releases it.
+// Loaded and started once, by whichever thread opens the first such file, and shut down when
+// the saver ends (shutDownMediaFoundation).
+std::once_flag loaded;
+MediaFoundation functions;
+
 const MediaFoundation& mediaFoundation() {
-    static const MediaFoundation functions = loadMediaFoundation();
+    std::call_once(loaded, [] { functions = loadMediaFoundation(); });
     return functions;
 }
 
@@ -239,4 +244,11 @@ std::unique_ptr<AudioDecoder> openMediaFoundationDecoder(const char* path) {
     if (channels == 0 || rate == 0 || bits != (floats ? 32u : 16u))
         return nullptr;
     return std::make_unique<MediaFoundationDecoder>(std::move(reader), int(channels), rate, floats);
+}
+
+void shutDownMediaFoundation() {
+    // Only when it was started: a saver that never needed it does not load it now, nor later.
+    std::call_once(loaded, [] {});
+    if (functions.ready)
+        functions.shutdown();
 }

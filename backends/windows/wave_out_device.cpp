@@ -121,3 +121,8 @@ AudioPlatform windowsAudioPlatform() {
     platform.threadEnd = leaveComApartment;
     return platform;
 }
+
+void endWindowsAudio() {
+    audioFree();
+    shutDownMediaFoundation();
+}

@@ -8,5 +8,11 @@
 
 AudioPlatform windowsAudioPlatform();
 
+// Ends the sound for good as the process ends: closes the output and its threads, then Media
+// Foundation if it was started. Left running into the process's end, Media Foundation's own
+// threads sometimes crash it under Wine.
+void endWindowsAudio();
+void shutDownMediaFoundation();
+
 std::unique_ptr<AudioDevice> openWaveOutDevice(uint32_t rate);
 std::unique_ptr<AudioDecoder> openMediaFoundationDecoder(const char* path);
