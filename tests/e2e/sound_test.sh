@@ -14,6 +14,7 @@
 set -u
 SCR=${1:?usage: sound_test.sh emberhall.scr}
 source "$(dirname "$0")/../wine/lib.sh"
+source "$(dirname "$0")/../wine/sound_measures.sh"
 
 WORK=$(mktemp -d)
 PULSE_PID=
@@ -73,50 +74,6 @@ run_saver() {
     REC_PID=
     sox -t raw -r 44100 -e signed -b 16 -c 2 "$WORK/$name.raw" "$WORK/$name.wav"
     RUN_ESCAPE=$(echo "$(length "$WORK/$name.wav") - ($stopped - $escape)" | bc -l)
-}
-
-# RMS level and rough frequency of $3 seconds of $1 from $2 seconds on (left channel).
-rms() { sox "$1" -n remix 1 trim "$2" "$3" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
-freq() { sox "$1" -n remix 1 trim "$2" "$3" stat 2>&1 | awk '/Rough +frequency/ {print $3}'; }
-length() { soxi -D "$1"; }
-near() { echo "$1 $2 $3" | awk '{exit !($1 >= $2 * (1 - $3) && $1 <= $2 * (1 + $3))}'; }
-below() { echo "$1 $2" | awk '{exit !($1 < $2)}'; }
-
-# Seconds of silence at the start of $1, before the first sound.
-first_sound() {
-    sox "$1" "$WORK/trimmed.wav" silence 1 0.0005 1%
-    echo "$(length "$1") - $(length "$WORK/trimmed.wav")" | bc -l
-}
-
-# Seconds from the start of $1 to the last moment anything above a whisper is heard.
-last_sound() {
-    local file=$1 step=0.05 t last=0 total
-    total=$(length "$file")
-    t=0
-    while below "$t" "$(echo "$total - $step" | bc -l)"; do
-        if ! below "$(rms "$file" "$t" "$step")" 0.003; then last=$t; fi
-        t=$(echo "$t + $step" | bc -l)
-    done
-    echo "$last"
-}
-
-# The pitch heard in each 50 ms of $1 from $2 to $3 seconds, as a, b or - (silence), with
-# repeats removed: "a b a" for the first tone, then the second, then the first again.
-pitch_sequence() {
-    local file=$1 t=$2 end=$3 step=0.05 seq="" label f
-    while below "$t" "$end"; do
-        if below "$(rms "$file" "$t" "$step")" 0.05; then
-            label=-
-        else
-            f=$(freq "$file" "$t" "$step")
-            if below "$f" 660; then label=a; else label=b; fi
-        fi
-        seq="$seq $label"
-        t=$(echo "$t + $step" | bc -l)
-    done
-    # Drop silences and single stray windows at the joins, then collapse repeats.
-    echo "$seq" | tr ' ' '\n' | grep -v '^-*$' | uniq -c | awk '$1 >= 3 {print $2}' | uniq |
-        tr '\n' ' ' | sed 's/ $//'
 }
 
 eh_prefix_ready

@@ -1,0 +1,50 @@
+# Measures of recorded sound, with sox: levels, pitches, where a recording falls silent. Sourced
+# by the sound tests of both savers; the functions that write a trimmed copy use $WORK.
+
+# RMS level and rough frequency of $3 seconds of $1 from $2 seconds on (left channel).
+rms() { sox "$1" -n remix 1 trim "$2" "$3" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
+freq() { sox "$1" -n remix 1 trim "$2" "$3" stat 2>&1 | awk '/Rough +frequency/ {print $3}'; }
+length() { soxi -D "$1"; }
+near() { echo "$1 $2 $3" | awk '{exit !($1 >= $2 * (1 - $3) && $1 <= $2 * (1 + $3))}'; }
+below() { echo "$1 $2" | awk '{exit !($1 < $2)}'; }
+
+# Seconds of silence at the start of $1, before the first sound.
+first_sound() {
+    sox "$1" "$WORK/trimmed.wav" silence 1 0.0005 1%
+    echo "$(length "$1") - $(length "$WORK/trimmed.wav")" | bc -l
+}
+
+# Seconds from the start of $1 to the last moment anything above a whisper is heard.
+last_sound() {
+    local file=$1 step=0.05 t last=0 total
+    total=$(length "$file")
+    t=0
+    while below "$t" "$(echo "$total - $step" | bc -l)"; do
+        if ! below "$(rms "$file" "$t" "$step")" 0.003; then last=$t; fi
+        t=$(echo "$t + $step" | bc -l)
+    done
+    echo "$last"
+}
+
+# The pitch heard in each 50 ms of $1 from $2 to $3 seconds, as a letter for the nearest of the
+# tones given after them (a for the first, b for the second, ...; by default 440 and 1320 Hz)
+# or - for silence, with repeats removed: "a b a" for the first tone, the second, the first.
+pitch_sequence() {
+    local file=$1 t=$2 end=$3 step=0.05 seq="" label f
+    shift 3
+    local tones=${*:-440 1320}
+    while below "$t" "$end"; do
+        if below "$(rms "$file" "$t" "$step")" 0.05; then
+            label=-
+        else
+            f=$(freq "$file" "$t" "$step")
+            label=$(echo "$f $tones" | awk '{ best = 2; for (i = 3; i <= NF; i++)
+                if (($(i) - $1)^2 < ($(best) - $1)^2) best = i; printf "%c", 95 + best }')
+        fi
+        seq="$seq $label"
+        t=$(echo "$t + $step" | bc -l)
+    done
+    # Drop silences and single stray windows at the joins, then collapse repeats.
+    echo "$seq" | tr ' ' '\n' | grep -v '^-*$' | uniq -c | awk '$1 >= 3 {print $2}' | uniq |
+        tr '\n' ' ' | sed 's/ $//'
+}
