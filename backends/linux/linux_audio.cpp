@@ -8,10 +8,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
+
+#include "base/unique_file.h"
 
 #include "audio/audio_mixing.h"
+#include "linux/mpg123_decoder.h"
 #include "linux/sndfile_decoder.h"
 
 namespace {
@@ -66,6 +71,24 @@ void quietAlsa() {
 }
 
 std::unique_ptr<AudioDevice> openDefaultDevice(uint32_t rate) { return openSdlAudioDevice(rate); }
+
+// libsndfile knows these containers by their first four bytes. Anything else it would try as
+// MPEG audio, printing notes about every bad header, so that goes to the quiet MP3 decoder.
+bool sndfileContainer(const char* path) {
+    static constexpr std::array<const char*, 12> magic = {
+        "RIFF", "RIFX", "RF64", "BW64", "riff", "FORM", "fLaC", "OggS", ".snd", "caff", "Crea",
+        "NIST"};
+    const UniqueFile file = openFile(path, "rb");
+    char head[4] = {};
+    if (!file || std::fread(head, 1, sizeof head, file.get()) != sizeof head)
+        return false;
+    return std::any_of(magic.begin(), magic.end(),
+                       [&](const char* m) { return std::memcmp(head, m, 4) == 0; });
+}
+
+std::unique_ptr<AudioDecoder> openLinuxDecoder(const char* path) {
+    return sndfileContainer(path) ? openSndfileDecoder(path) : openMpg123Decoder(path);
+}
 } // namespace
 
 std::unique_ptr<AudioDevice> openSdlAudioDevice(uint32_t rate, const char* libraryName,
@@ -104,7 +127,7 @@ std::string sdlAudioDriver() {
 AudioPlatform linuxAudioPlatform() {
     AudioPlatform platform;
     platform.openDevice = openDefaultDevice;
-    platform.openDecoder = openSndfileDecoder;
+    platform.openDecoder = openLinuxDecoder;
     // No per-thread set-up on Linux: threadBegin and threadEnd stay empty.
     return platform;
 }

@@ -7,10 +7,13 @@
 // one looping with --loop), until S seconds have passed (default 3); then frees the streams and
 // keeps the device open one second more, so the moment the sound stops can be heard. Prints
 //   driver NAME             the SDL driver in use
+//   signals default|taken   whether SIGINT and SIGTERM are still the program's own to handle
 //   started FILE            as each file begins
 //   stopped EPOCH           the wall-clock time at which the streams were freed
 // Exit code 0; 2 when there is no device (the library stays silent, as it must), 1 on a bad
 // command line or a file that cannot be played.
+#include <csignal>
+
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -80,6 +83,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::printf("driver %s\n", sdlAudioDriver().c_str());
+    // SDL's audio brings up its event subsystem, which takes SIGINT and SIGTERM unless told not
+    // to; the saver's own handlers must be the ones that end it.
+    struct sigaction term {}, interrupt {};
+    sigaction(SIGTERM, nullptr, &term);
+    sigaction(SIGINT, nullptr, &interrupt);
+    const bool untouched = term.sa_handler == SIG_DFL && interrupt.sa_handler == SIG_DFL;
+    std::printf("signals %s\n", untouched ? "default" : "taken");
     std::fflush(stdout);
 
     const auto deadline =

@@ -134,6 +134,7 @@ record loop --volume 0.5 --loop --seconds 4.5 "$WORK/loop.wav"
 eh_check "looping WAV: the probe ends with exit code 0 (got $PROBE_RC)" [ "$PROBE_RC" = 0 ]
 echo "     driver: $(awk '/^driver/ {print $2}' "$WORK/loop.out"), errors: $(wc -c <"$WORK/loop.err") bytes"
 eh_check "looping WAV: SDL plays through PulseAudio" grep -qx "driver pulseaudio" "$WORK/loop.out"
+eh_check "looping WAV: SDL left SIGINT and SIGTERM alone" grep -qx "signals default" "$WORK/loop.out"
 start=$(first_sound "$WORK/loop.wav")
 level=$(rms "$WORK/loop.wav" "$(calc "$start + 0.2")" 3.5)
 pitch=$(freq "$WORK/loop.wav" "$(calc "$start + 0.2")" 3.5)
@@ -157,6 +158,15 @@ pitch=$(freq "$WORK/mp3.wav" "$(calc "$start + 0.1")" 0.6)
 echo "     MP3 tone at 0.5: RMS $level (0.354 expected), $pitch Hz"
 eh_check "MP3: heard at full volume" near "$level" 0.354 0.05
 eh_check "MP3: at its own pitch, 1320 Hz" near "$pitch" 1320 0.03
+
+# A damaged MP3 (garbage over a stretch in its middle) plays what it can and prints nothing:
+# the saver reports no failure, and a host would show such lines in the user's session log.
+cp "$WORK/high.mp3" "$WORK/damaged.mp3"
+head -c 4000 /dev/urandom | dd of="$WORK/damaged.mp3" bs=1 seek=6000 conv=notrunc 2>/dev/null
+record damaged --seconds 1.2 "$WORK/damaged.mp3"
+eh_check "damaged MP3: exit code 0 (got $PROBE_RC)" [ "$PROBE_RC" = 0 ]
+eh_check "damaged MP3: nothing on stderr (got $(head -c 200 "$WORK/damaged.err"))" \
+    [ ! -s "$WORK/damaged.err" ]
 
 # 3. Low WAV (mono), high MP3, low WAV again, each once after the other.
 record order --seconds 2.9 "$WORK/low.wav" "$WORK/high.mp3"
