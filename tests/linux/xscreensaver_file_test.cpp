@@ -1,6 +1,8 @@
 // emberhall --add-to-xscreensaver on a real ~/.xscreensaver (data/xscreensaver-6.06-settings.txt,
-// written by Debian 12's xscreensaver-settings after one change of "Blank After") and on odd
-// ones: Emberhall is added once, at the end of the list, and nothing else changes.
+// written by Debian 12's xscreensaver-settings after one change of "Blank After"; and
+// data/xscreensaver-6.06-emberhall-set.txt, the same after this command and a "Save" in
+// Emberhall's settings) and on odd ones: Emberhall is added once, at the end of the list, and
+// nothing else changes.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -75,6 +77,18 @@ TEST(AddToXScreenSaver, ARealFileGainsOneLineAtTheEndOfTheListAndNothingElse) {
     std::string again = text;
     EXPECT_EQ(addEmberhallToPrograms(again), ProgramsEdit::alreadyListed);
     EXPECT_EQ(again, text);
+}
+
+TEST(AddToXScreenSaver, AnEntryTheSettingsProgramRewroteOverTwoLinesIsFound) {
+    // After "Save" in Emberhall's settings, xscreensaver-settings wraps the entry:
+    //     emberhall --color standard --no-sound  (backslash)
+    //       --music --no-sparks                  \n(backslash)
+    std::string text = readText(std::string(EMBERHALL_SOURCE_DIR) +
+                                "/tests/linux/data/xscreensaver-6.06-emberhall-set.txt");
+    ASSERT_NE(text.find("emberhall --color standard --no-sound"), std::string::npos);
+    const std::string before = text;
+    EXPECT_EQ(addEmberhallToPrograms(text), ProgramsEdit::alreadyListed);
+    EXPECT_EQ(text, before);
 }
 
 TEST(AddToXScreenSaver, TheFileIsReplacedWithItsModeAndASecondRunChangesNothing) {
