@@ -11,6 +11,8 @@ EH_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     nsis
     libfreetype-dev fonts-dejavu-core libstb-dev libsndfile1-dev
+    libmpg123-dev libsdl2-2.0-0
+    xscreensaver xscreensaver-data lintian dpkg-dev
 )
 
 eh_install_missing() {
