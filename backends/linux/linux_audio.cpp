@@ -70,14 +70,16 @@ void quietAlsa() {
     dlclose(alsa); // only the reference NOLOAD took; SDL keeps its own
 }
 
-std::unique_ptr<AudioDevice> openDefaultDevice(uint32_t rate) { return openSdlAudioDevice(rate); }
+std::unique_ptr<AudioDevice> openDefaultDevice(uint32_t rate) {
+    return openSdlAudioDevice(rate);
+}
 
 // libsndfile knows these containers by their first four bytes. Anything else it would try as
 // MPEG audio, printing notes about every bad header, so that goes to the quiet MP3 decoder.
 bool sndfileContainer(const char* path) {
-    static constexpr std::array<const char*, 12> magic = {
-        "RIFF", "RIFX", "RF64", "BW64", "riff", "FORM", "fLaC", "OggS", ".snd", "caff", "Crea",
-        "NIST"};
+    static constexpr std::array<const char*, 12> magic = {"RIFF", "RIFX", "RF64", "BW64",
+                                                          "riff", "FORM", "fLaC", "OggS",
+                                                          ".snd", "caff", "Crea", "NIST"};
     const UniqueFile file = openFile(path, "rb");
     char head[4] = {};
     if (!file || std::fread(head, 1, sizeof head, file.get()) != sizeof head)
@@ -144,4 +146,6 @@ bool prepareSoundEnvironment(const std::string& runtimeRoot) {
     return setenv("XDG_RUNTIME_DIR", candidate.c_str(), 1) == 0;
 }
 
-void prepareSoundEnvironment() { prepareSoundEnvironment("/run/user"); }
+void prepareSoundEnvironment() {
+    prepareSoundEnvironment("/run/user");
+}

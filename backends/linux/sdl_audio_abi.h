@@ -19,7 +19,7 @@ struct SdlAudioSpec {
     uint8_t silence = 0;       // filled in by SDL
     uint16_t samples = 0;      // frames per callback, a power of two
     uint16_t padding = 0;
-    uint32_t size = 0;         // bytes per callback, filled in by SDL
+    uint32_t size = 0; // bytes per callback, filled in by SDL
     SdlAudioCallback callback = nullptr;
     void* userdata = nullptr;
 };
@@ -44,7 +44,7 @@ constexpr const char* sdlHintNoSignalHandlers = "SDL_NO_SIGNAL_HANDLERS";
 
 // The functions, by the names SDL exports them under.
 extern "C" {
-using SdlInitSubSystemFn = int(uint32_t flags);           // 0 on success
+using SdlInitSubSystemFn = int(uint32_t flags); // 0 on success
 using SdlQuitSubSystemFn = void(uint32_t flags);
 using SdlOpenAudioDeviceFn = SdlAudioDeviceId(const char* device, int isCapture,
                                               const SdlAudioSpec* desired, SdlAudioSpec* obtained,

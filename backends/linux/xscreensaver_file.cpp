@@ -63,7 +63,9 @@ std::string contentOf(const std::string& text, const Line& line) {
     return text.substr(line.begin, line.end - line.begin);
 }
 
-bool isSpace(char c) { return c == ' ' || c == '\t'; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string trim(const std::string& s) {
     std::size_t from = 0, to = s.size();
@@ -74,7 +76,9 @@ std::string trim(const std::string& s) {
     return s.substr(from, to - from);
 }
 
-bool continues(const std::string& content) { return !content.empty() && content.back() == '\\'; }
+bool continues(const std::string& content) {
+    return !content.empty() && content.back() == '\\';
+}
 
 // The value after `programs:` when the line starts that resource, else nothing.
 bool startsPrograms(const std::string& content, const std::string& name, std::string& rest) {
@@ -176,7 +180,9 @@ std::string readAll(const std::string& path, bool& ok) {
     return text.str();
 }
 
-std::string reason(int error) { return std::strerror(error); }
+std::string reason(int error) {
+    return std::strerror(error);
+}
 
 // Writes `text` to a new file beside `path` with `mode`, then renames it over `path`, or (when
 // `replace` is false) links it there, which fails if a file appeared there meanwhile. Gives
@@ -253,9 +259,10 @@ ProgramsEdit addEmberhallToPrograms(std::string& text) {
     const Line& last = lines[programs.last];
     const std::string lastContent = contentOf(text, last);
     // The file's own line ending, for the lines we add.
-    const std::string ending = !last.ending.empty()                       ? last.ending
-                               : !lines[programs.first].ending.empty() ? lines[programs.first].ending
-                                                                       : "\n";
+    const std::string ending = !last.ending.empty() ? last.ending
+                               : !lines[programs.first].ending.empty()
+                                   ? lines[programs.first].ending
+                                   : "\n";
     if (programs.last > programs.first && trim(lastContent).empty() && !continues(lastContent)) {
         // The usual case: the value ends with an empty line. Our entry goes just before it,
         // and no other line changes.
@@ -362,6 +369,7 @@ int addToXScreenSaver(const std::string& homeDirectory, const std::string& syste
     std::string text = readAll(path, ok);
     if (!ok)
         return fail(path, "it cannot be read: " + reason(errno ? errno : EIO));
+    bool listAdded = false;
     switch (addEmberhallToPrograms(text)) {
     case ProgramsEdit::alreadyListed:
         out << "Emberhall is already in the screen savers of " << path << "; nothing changed.\n";
@@ -373,6 +381,7 @@ int addToXScreenSaver(const std::string& homeDirectory, const std::string& syste
             return fail(path, "it has no list of screen savers, and " + why);
         const bool needsEnding = !text.empty() && text.back() != '\n';
         text += (needsEnding ? "\n\n" : "\n") + programs;
+        listAdded = true;
         break;
     }
     case ProgramsEdit::added:
@@ -381,7 +390,11 @@ int addToXScreenSaver(const std::string& homeDirectory, const std::string& syste
     const std::string problem = writeAtomically(path, text, info.st_mode & 07777, &info, true);
     if (!problem.empty())
         return fail(path, problem);
-    out << "Added Emberhall to the screen savers in " << path << ".\n"
-        << "Choose it in xscreensaver-settings.\n";
+    if (listAdded)
+        out << "Added the system's screen savers and Emberhall to " << path
+            << ", which listed none.\n";
+    else
+        out << "Added Emberhall to the screen savers in " << path << ".\n";
+    out << "Choose it in xscreensaver-settings.\n";
     return 0;
 }

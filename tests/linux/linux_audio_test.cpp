@@ -42,10 +42,14 @@ class ScopedEnv {
     std::optional<std::string> old_;
 };
 
-bool sdlInstalled() { return loadSdlAudio() != nullptr; }
+bool sdlInstalled() {
+    return loadSdlAudio() != nullptr;
+}
 
 // This machine has a sound card that ALSA could open without any server.
-bool soundCardPresent() { return std::filesystem::exists("/dev/snd"); }
+bool soundCardPresent() {
+    return std::filesystem::exists("/dev/snd");
+}
 } // namespace
 
 TEST(SdlAudioDevice, WithoutTheLibraryThereIsNoDeviceAndNothingIsPrinted) {

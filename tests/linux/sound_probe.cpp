@@ -7,7 +7,7 @@
 // one looping with --loop), until S seconds have passed (default 3); then frees the streams and
 // keeps the device open one second more, so the moment the sound stops can be heard. Prints
 //   driver NAME             the SDL driver in use
-//   signals default|taken   whether SIGINT and SIGTERM are still the program's own to handle
+//   signals default|taken   whether SIGINT and SIGTERM are as they were before the device opened
 //   started FILE            as each file begins
 //   stopped EPOCH           the wall-clock time at which the streams were freed
 // Exit code 0; 2 when there is no device (the library stays silent, as it must), 1 on a bad
@@ -29,7 +29,9 @@
 namespace {
 std::atomic<bool> trackEnded{false};
 
-void onEnd(AudioHandle, AudioHandle, uint32_t, void*) { trackEnded = true; }
+void onEnd(AudioHandle, AudioHandle, uint32_t, void*) {
+    trackEnded = true;
+}
 
 double wallClock() {
     using namespace std::chrono;
@@ -78,22 +80,28 @@ int main(int argc, char** argv) {
         return openSdlAudioDevice(rate, sdlLibraryName, uint16_t(chosenFrames));
     };
     audioUsePlatform(platform);
+    struct sigaction termBefore {
+    }, interruptBefore{};
+    sigaction(SIGTERM, nullptr, &termBefore);
+    sigaction(SIGINT, nullptr, &interruptBefore);
     if (!audioInit(audioDefaultDevice, 44100, 0, nullptr, nullptr)) {
         std::printf("no device\n");
         return 2;
     }
     std::printf("driver %s\n", sdlAudioDriver().c_str());
     // SDL's audio brings up its event subsystem, which takes SIGINT and SIGTERM unless told not
-    // to; the saver's own handlers must be the ones that end it.
-    struct sigaction term {}, interrupt {};
+    // to; the saver's own handlers must be the ones that end it. (A shell may have set them to
+    // be ignored before the probe started: what counts is that opening the device left them.)
+    struct sigaction term {
+    }, interrupt{};
     sigaction(SIGTERM, nullptr, &term);
     sigaction(SIGINT, nullptr, &interrupt);
-    const bool untouched = term.sa_handler == SIG_DFL && interrupt.sa_handler == SIG_DFL;
+    const bool untouched = term.sa_handler == termBefore.sa_handler &&
+                           interrupt.sa_handler == interruptBefore.sa_handler;
     std::printf("signals %s\n", untouched ? "default" : "taken");
     std::fflush(stdout);
 
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     AudioHandle stream = 0;
     for (std::size_t next = 0; std::chrono::steady_clock::now() < deadline;) {
         if (stream == 0 || trackEnded.exchange(false)) {

@@ -27,7 +27,8 @@ std::string readText(const std::string& path) {
 }
 
 std::string realFile() {
-    return readText(std::string(EMBERHALL_SOURCE_DIR) + "/tests/linux/data/xscreensaver-6.06-settings.txt");
+    return readText(std::string(EMBERHALL_SOURCE_DIR) +
+                    "/tests/linux/data/xscreensaver-6.06-settings.txt");
 }
 
 // A system defaults file as xscreensaver-data installs it, in short.
@@ -179,8 +180,8 @@ TEST(AddToXScreenSaver, EmberhallIsFoundHoweverItsEntryIsWritten) {
 TEST(AddToXScreenSaver, OnlyTheLastProgramsResourceCountsAsXScreenSaverReadsIt) {
     std::string text = "programs: emberhall \\n\n# later:\nprograms: qix --root \\n\\\n\n";
     ASSERT_EQ(addEmberhallToPrograms(text), ProgramsEdit::added);
-    EXPECT_EQ(text, "programs: emberhall \\n\n# later:\nprograms: qix --root \\n\\\n" + entry +
-                        "\n\n");
+    EXPECT_EQ(text,
+              "programs: emberhall \\n\n# later:\nprograms: qix --root \\n\\\n" + entry + "\n\n");
     // Names that only contain the word are other resources.
     text = "xprograms: qix\nprogramsFoo: qix\n";
     EXPECT_EQ(addEmberhallToPrograms(text), ProgramsEdit::noProgramsResource);
@@ -193,9 +194,13 @@ TEST(AddToXScreenSaver, AFileWithoutAListGetsTheSystemListWithEmberhallAppended)
     const EditRun run = add(home);
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "Added the system's screen savers and Emberhall to " +
+                           home.file(".xscreensaver") +
+                           ", which listed none.\nChoose it in xscreensaver-settings.\n");
     EXPECT_EQ(readText(home.file(".xscreensaver")),
-              original + "\n\nprograms:\t\t\t\t\\\n\t\t\t\tmaze --root\t\t\t\t    \\n\\\n"
-                         "- GL: \t\t\t\tsuperquadrics --root\t\t\t    \\n\\\n" +
+              original +
+                  "\n\nprograms:\t\t\t\t\\\n\t\t\t\tmaze --root\t\t\t\t    \\n\\\n"
+                  "- GL: \t\t\t\tsuperquadrics --root\t\t\t    \\n\\\n" +
                   entry.substr(0, entry.size() - 1) + "\n");
 }
 
