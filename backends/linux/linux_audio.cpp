@@ -13,9 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/unique_file.h"
-
 #include "audio/audio_mixing.h"
+#include "base/unique_file.h"
 #include "linux/mpg123_decoder.h"
 #include "linux/sndfile_decoder.h"
 
