@@ -2,21 +2,25 @@
 // saver, or a window of its own. It wires the backend to the portable scene and runs it.
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "audio/audio_library.h"
+#include "linux/linux_audio.h"
 #include "linux/linux_clock.h"
 #include "linux/linux_data_files.h"
 #include "linux/options.h"
-#include "linux/sndfile_decoder.h"
 #include "linux/stop_signals.h"
 #include "linux/x11_saver.h"
-#include "seams/audio_platform.h"
+#include "linux/xscreensaver_file.h"
 #include "settings/data_file_names.h"
 #include "settings/settings.h"
 
 int main(int argc, char** argv) {
+    // Before any thread starts: MATE's screen saver leaves XDG_RUNTIME_DIR out of the
+    // environment, and without it the sound server is not found.
+    prepareSoundEnvironment();
     const ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "emberhall: %s; see emberhall --help\n", parsed.error.c_str());
@@ -27,12 +31,14 @@ int main(int argc, char** argv) {
         std::fputs(usageText().c_str(), stdout);
         return 0;
     }
+    if (options.addToXScreenSaver) {
+        const char* home = std::getenv("HOME");
+        return addToXScreenSaver(home ? home : "", std::cout, std::cerr);
+    }
     catchStopSignals();
 
     useDataFiles(linuxDataFiles(std::getenv, options.dataDirectory));
-    AudioPlatform audio;
-    audio.openDecoder = openSndfileDecoder;
-    audioUsePlatform(audio);
+    audioUsePlatform(linuxAudioPlatform());
 
     // The file's settings, with this run's options over them.
     loadSettings(settingsFileName);

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The Linux saver's sound, heard for real: it plays into a private PulseAudio whose null sink is
+# recorded with parec and measured with sox.
+#   1. Default settings: the fire sound at about half the level of its file, and silence at
+#      once when SIGTERM ends the saver.
+#   2. Sound and music off: silence, and no stream opened.
+#   3. Only the playlist, three tones (a WAV, an MP3, a WAV): heard in order, and round again.
+set -u
+program=$1
+source "$(dirname "$0")/linux_lib.sh"
+source "$(dirname "$0")/../wine/sound_measures.sh"
+eh_linux_stage "$program"
+WORK=$EH_LINUX_DIR/sound
+mkdir -p "$WORK"
+trap 'eh_kill "${EH_PID:-}"; eh_kill "${recorder:-}"; eh_stop_pulse; eh_stop_xvfb; eh_linux_unstage' EXIT
+eh_start_xvfb 1024x768
+eh_start_pulse "$WORK" || exit 1
+eh_linux_home
+
+# Records the sink while the saver runs with the given options for $2 seconds, then ends it with
+# SIGTERM. The recording is $WORK/$1.wav; STOPPED_AT is where in it the signal was sent.
+record_run() {
+    local name=$1 seconds=$2
+    shift 2
+    parec -d eh_sink.monitor --format=s16le --rate=44100 --channels=2 --latency-msec=20 \
+        >"$WORK/$name.raw" 2>/dev/null &
+    recorder=$!
+    # parec can take a second or more to start delivering on a loaded machine.
+    recording() { [ -s "$WORK/$name.raw" ]; }
+    eh_until 10 recording || echo "parec delivered nothing in 10 s" >&2
+    eh_linux_start "$@"
+    sleep "$seconds"
+    STREAMS=$(pactl list short sink-inputs | wc -l)
+    local stop stopped
+    stop=$(date +%s.%N)
+    eh_linux_end_with "$EH_PID" TERM "$name"
+    sleep 1
+    stopped=$(date +%s.%N)
+    eh_kill "$recorder"
+    recorder=
+    sox -t raw -r 44100 -e signed -b 16 -c 2 "$WORK/$name.raw" "$WORK/$name.wav"
+    STOPPED_AT=$(echo "$(length "$WORK/$name.wav") - ($stopped - $stop)" | bc -l)
+}
+
+# 1. The fire sound: a steady tone in place of the shipped crackle, so that its level says
+# something; it loops every 2 s.
+mkdir -p "$XDG_CONFIG_HOME/emberhall/fire_data"
+: >"$XDG_CONFIG_HOME/emberhall/fire_data/motd.txt"
+data=$EH_LINUX_DIR/sound-data
+cp -r "$EH_DATA" "$data"
+sox -n -r 44100 -c 2 -b 16 "$data/fire_data/fire.wav" synth 2 sine 330 vol 0.8
+record_run fire 3.5 --data-dir "$data"
+eh_check "the fire sound: a stream plays into PulseAudio" [ "$STREAMS" -ge 1 ]
+level=$(rms "$WORK/fire.wav" "$(echo "$STOPPED_AT - 2.5" | bc -l)" 2.3)
+echo "     tone at 0.8 played as the fire sound: RMS $level (half of 0.566 is 0.283)"
+eh_check "the fire sound at half amplitude" near "$level" 0.283 0.2
+start=$(first_sound "$WORK/fire.wav")
+gaps=0
+for seam in 2; do
+    at=$(echo "$start + $seam" | bc -l)
+    below "$at" "$STOPPED_AT" || continue
+    for i in $(seq -3 2); do
+        below "$(rms "$WORK/fire.wav" "$(echo "$at + $i * 0.02" | bc -l)" 0.02)" 0.25 &&
+            gaps=$((gaps + 1))
+    done
+done
+eh_check "the fire sound: no gap where the loop starts over" [ "$gaps" = 0 ]
+last=$(last_sound "$WORK/fire.wav")
+echo "     stopped at ${STOPPED_AT}s of the recording, last sound at ${last}s"
+eh_check "the sound stops at once when the saver ends" \
+    below "$last" "$(echo "$STOPPED_AT + 0.3" | bc -l)"
+
+# 2. Both off.
+record_run silent 2 --no-sound --no-music --data-dir "$data"
+quiet=$(sox "$WORK/silent.wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
+eh_check "sound and music off: nothing is heard ($quiet)" below "$quiet" 0.001
+eh_check "sound and music off: no stream was opened" [ "$STREAMS" = 0 ]
+
+# 3. Three tracks in the user's playlist, the second an MP3.
+sox -n -r 44100 -c 2 -b 16 "$WORK/one.wav" synth 0.7 sine 330 vol 0.5
+sox -n -r 44100 -c 2 -b 16 "$WORK/two.wav" synth 0.7 sine 660 vol 0.5
+lame --quiet -b 128 "$WORK/two.wav" "$WORK/two.mp3"
+sox -n -r 22050 -c 1 -b 16 "$WORK/three.wav" synth 0.7 sine 1320 vol 0.5
+printf '%s\n%s\n%s\n' "$WORK/one.wav" "$WORK/two.mp3" "$WORK/three.wav" \
+    >"$XDG_CONFIG_HOME/emberhall/fire_data/pls.txt"
+record_run music 3.6 --no-sound --music --data-dir "$data"
+sequence=$(pitch_sequence "$WORK/music.wav" 0 "$STOPPED_AT" 330 660 1320)
+echo "     tones heard: $sequence"
+eh_check "the playlist in order and round again (WAV, MP3, WAV)" \
+    bash -c "[[ '$sequence' == 'a b c a'* ]]"
+level=$(rms "$WORK/music.wav" "$(echo "$(first_sound "$WORK/music.wav") + 0.1" | bc -l)" 0.5)
+eh_check "the music at full volume ($level; a sine at half scale has 0.354)" near "$level" 0.354 0.15
+
+exit "$EH_FAILURES"
