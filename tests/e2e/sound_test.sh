@@ -106,16 +106,7 @@ echo "     tone at 0.8 played as the fire sound: RMS $level (half of 0.566 is 0.
 eh_check "steady fire sound: heard at half amplitude" near "$level" 0.283 0.2
 # The tone restarts every 2 s; around each restart no 20 ms may fall quiet. (Elsewhere a
 # machine under load may drop a few milliseconds in Wine's own mixing; that is not the loop.)
-start=$(first_sound "$WORK/steady.wav")
-gaps=0
-for seam in 2 4; do
-    at=$(echo "$start + $seam" | bc -l)
-    below "$at" "$RUN_ESCAPE" || continue
-    for i in $(seq -3 2); do
-        below "$(rms "$WORK/steady.wav" "$(echo "$at + $i * 0.02" | bc -l)" 0.02)" 0.25 &&
-            gaps=$((gaps + 1))
-    done
-done
+gaps=$(loop_gaps "$WORK/steady.wav" 2 2 "$RUN_ESCAPE")
 eh_check "steady fire sound: no gap where the loop starts over" [ "$gaps" = 0 ]
 cp "$EH_SOURCE_DIR/data/fire_data/fire.wav" "$EH_WINDOWS_DIR/fire_data/fire.wav"
 

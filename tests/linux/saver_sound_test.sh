@@ -54,16 +54,7 @@ eh_check "the fire sound: a stream plays into PulseAudio" [ "$STREAMS" -ge 1 ]
 level=$(rms "$WORK/fire.wav" "$(echo "$STOPPED_AT - 2.5" | bc -l)" 2.3)
 echo "     tone at 0.8 played as the fire sound: RMS $level (half of 0.566 is 0.283)"
 eh_check "the fire sound at half amplitude" near "$level" 0.283 0.2
-start=$(first_sound "$WORK/fire.wav")
-gaps=0
-for seam in 2; do
-    at=$(echo "$start + $seam" | bc -l)
-    below "$at" "$STOPPED_AT" || continue
-    for i in $(seq -3 2); do
-        below "$(rms "$WORK/fire.wav" "$(echo "$at + $i * 0.02" | bc -l)" 0.02)" 0.25 &&
-            gaps=$((gaps + 1))
-    done
-done
+gaps=$(loop_gaps "$WORK/fire.wav" 2 1 "$STOPPED_AT")
 eh_check "the fire sound: no gap where the loop starts over" [ "$gaps" = 0 ]
 last=$(last_sound "$WORK/fire.wav")
 echo "     stopped at ${STOPPED_AT}s of the recording, last sound at ${last}s"

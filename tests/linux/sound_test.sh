@@ -17,6 +17,7 @@ if [ "${1:-}" = --bench ]; then
 fi
 PROBE=${1:?usage: sound_test.sh [--bench] sound_probe}
 source "$(dirname "$0")/../wine/lib.sh"
+source "$(dirname "$0")/../wine/sound_measures.sh"
 
 WORK=$(mktemp -d)
 REC_PID=
@@ -30,19 +31,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-length() { soxi -D "$1"; }
-rms() { sox "$1" -n remix 1 trim "$2" "$3" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
-freq() { sox "$1" -n remix 1 trim "$2" "$3" stat 2>&1 | awk '/Rough +frequency/ {print $3}'; }
-near() { awk -v a="$1" -v b="$2" -v t="$3" 'BEGIN { exit !(a >= b * (1 - t) && a <= b * (1 + t)) }'; }
-below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 calc() { awk "BEGIN { printf \"%.4f\", $1 }"; }
 
-# Seconds from the start of $1 to its first and to its last sound above 1 % of full scale.
-first_sound() {
-    sox "$1" "$WORK/trim.wav" silence 1 0.0005 1%
-    calc "$(length "$1") - $(length "$WORK/trim.wav")"
-}
-last_sound() {
+# Seconds from the start of $1 to its last sound above 1 % of full scale.
+last_loud_sound() {
     sox "$1" "$WORK/trim.wav" reverse silence 1 0.0005 1% reverse
     length "$WORK/trim.wav"
 }
@@ -122,7 +114,7 @@ if [ "$BENCH" = 1 ]; then
     # tone plays for 20 s, for each callback size.
     for frames in 256 512 1024 2048 4096; do
         record "bench$frames" --frames "$frames" --volume 0.5 --loop --seconds 20 "$WORK/loop.wav"
-        last=$(last_sound "$WORK/bench$frames.wav")
+        last=$(last_loud_sound "$WORK/bench$frames.wav")
         echo "frames $frames ($(calc "$frames / 44.1") ms): stop heard after" \
             "$(calc "($last - $STOP_AT) * 1000") ms, gaps $(gap_ms "$WORK/bench$frames.wav") ms in 20 s"
     done
@@ -144,7 +136,7 @@ eh_check "looping WAV: at its own pitch, 330 Hz" near "$pitch" 330 0.03
 gaps=$(gap_ms "$WORK/loop.wav")
 echo "     quiet while it played: $gaps ms"
 eh_check "looping WAV: no gap, at the seams or anywhere" [ "$gaps" = 0 ]
-last=$(last_sound "$WORK/loop.wav")
+last=$(last_loud_sound "$WORK/loop.wav")
 delay=$(calc "$last - $STOP_AT")
 echo "     streams freed at ${STOP_AT}s of the recording, last sound at ${last}s"
 eh_check "looping WAV: the sound stops at once when the stream is freed" below "$delay" 0.25

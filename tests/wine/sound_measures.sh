@@ -26,6 +26,23 @@ last_sound() {
     echo "$last"
 }
 
+# How many 20 ms windows fall quiet (RMS below 0.25) around the restarts of a loop of $2 seconds
+# in $1, counted from its first sound, at the restarts $3 ... before $4 seconds: a tone played as
+# a seamless loop has none.
+loop_gaps() {
+    local file=$1 period=$2 restarts=$3 end=$4 start gaps=0 at i
+    start=$(first_sound "$file")
+    for seam in $(seq 1 "$restarts"); do
+        at=$(echo "$start + $seam * $period" | bc -l)
+        below "$at" "$end" || continue
+        for i in $(seq -3 2); do
+            below "$(rms "$file" "$(echo "$at + $i * 0.02" | bc -l)" 0.02)" 0.25 &&
+                gaps=$((gaps + 1))
+        done
+    done
+    echo "$gaps"
+}
+
 # The pitch heard in each 50 ms of $1 from $2 to $3 seconds, as a letter for the nearest of the
 # tones given after them (a for the first, b for the second, ...; by default 440 and 1320 Hz)
 # or - for silence, with repeats removed: "a b a" for the first tone, the second, the first.
