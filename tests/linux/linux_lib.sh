@@ -67,7 +67,7 @@ eh_linux_end_with() {
 # True when the file holds no report of AddressSanitizer, LeakSanitizer or UndefinedBehavior-
 # Sanitizer (the asan preset runs these tests with such a build).
 eh_no_sanitizer_report() {
-    ! grep -qE "ERROR: (Address|Leak)Sanitizer|runtime error:" "$1"
+    ! grep -qE "(Address|Leak|UndefinedBehavior)Sanitizer|runtime error:" "$1"
 }
 
 # True when the screenshot $1 shows a message held in place (over 500 glyph pixels where the
