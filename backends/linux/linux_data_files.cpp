@@ -4,7 +4,8 @@
 #include <sstream>
 
 namespace {
-// The base directory specification takes only absolute paths; a relative one is ignored.
+// Only absolute paths name a base directory; a relative one (a mistake in the environment) is
+// passed over.
 bool usable(const char* path) { return path && path[0] == '/'; }
 
 std::string withoutTrailingSlashes(std::string path) {

@@ -18,7 +18,6 @@ source "$(dirname "$0")/../wine/sound_measures.sh"
 
 WORK=$(mktemp -d)
 PULSE_PID=
-REC_PID=
 EH_PID=
 
 cleanup() {
@@ -26,7 +25,7 @@ cleanup() {
     [ -n "${EH_KEEP_RECORDINGS:-}" ] && mkdir -p "$EH_KEEP_RECORDINGS" &&
         cp "$WORK"/*.wav "$EH_KEEP_RECORDINGS/" 2>/dev/null
     eh_kill "$EH_PID"
-    eh_kill "$REC_PID"
+    eh_kill "${EH_RECORDER_PID:-}"
     eh_kill "$PULSE_PID"
     [ -n "${EH_DLL_OVERRIDES:-}" ] && eh_windows_drawn_by_wm
     eh_stop_wine
@@ -52,16 +51,13 @@ settings() {
 run_saver() {
     local name=$1 seconds=$2
     xdotool mousemove 0 0
-    parec -d eh_sink.monitor --format=s16le --rate=44100 --channels=2 --latency-msec=20 \
-        >"$WORK/$name.raw" 2>/dev/null &
-    REC_PID=$!
-    sleep 0.3
+    eh_start_recording "$WORK/$name.raw"
     eh_start "$SCR" /s
     eh_wait_window Emberhall 30 || echo "no saver window in $name" >&2
     sleep "$seconds"
     [ -n "${RUN_SHOT:-}" ] && eh_screenshot "$RUN_SHOT"
     RUN_STREAMS=$(pactl list short sink-inputs | wc -l)
-    local escape stopped
+    local escape
     escape=$(date +%s.%N)
     eh_hold_key Escape
     eh_wait_exit "$EH_PID" 15
@@ -69,11 +65,7 @@ run_saver() {
     [ "$RUN_EXIT" = running ] && eh_kill "$EH_PID"
     EH_PID=
     sleep 1.2
-    stopped=$(date +%s.%N)
-    eh_kill "$REC_PID"
-    REC_PID=
-    sox -t raw -r 44100 -e signed -b 16 -c 2 "$WORK/$name.raw" "$WORK/$name.wav"
-    RUN_ESCAPE=$(echo "$(length "$WORK/$name.wav") - ($stopped - $escape)" | bc -l)
+    RUN_ESCAPE=$(eh_stop_recording "$WORK/$name" "$escape")
 }
 
 eh_prefix_ready

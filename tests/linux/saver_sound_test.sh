@@ -12,7 +12,7 @@ source "$(dirname "$0")/../wine/sound_measures.sh"
 eh_linux_stage "$program"
 WORK=$EH_LINUX_DIR/sound
 mkdir -p "$WORK"
-trap 'eh_kill "${EH_PID:-}"; eh_kill "${recorder:-}"; eh_stop_pulse; eh_stop_xvfb; eh_linux_unstage' EXIT
+trap 'eh_kill "${EH_PID:-}"; eh_kill "${EH_RECORDER_PID:-}"; eh_stop_pulse; eh_stop_xvfb; eh_linux_unstage' EXIT
 eh_start_xvfb 1024x768
 eh_start_pulse "$WORK" || exit 1
 eh_linux_home
@@ -22,24 +22,15 @@ eh_linux_home
 record_run() {
     local name=$1 seconds=$2
     shift 2
-    parec -d eh_sink.monitor --format=s16le --rate=44100 --channels=2 --latency-msec=20 \
-        >"$WORK/$name.raw" 2>/dev/null &
-    recorder=$!
-    # parec can take a second or more to start delivering on a loaded machine.
-    recording() { [ -s "$WORK/$name.raw" ]; }
-    eh_until 10 recording || echo "parec delivered nothing in 10 s" >&2
+    eh_start_recording "$WORK/$name.raw"
     eh_linux_start "$@"
     sleep "$seconds"
     STREAMS=$(pactl list short sink-inputs | wc -l)
-    local stop stopped
+    local stop
     stop=$(date +%s.%N)
     eh_linux_end_with "$EH_PID" TERM "$name"
     sleep 1
-    stopped=$(date +%s.%N)
-    eh_kill "$recorder"
-    recorder=
-    sox -t raw -r 44100 -e signed -b 16 -c 2 "$WORK/$name.raw" "$WORK/$name.wav"
-    STOPPED_AT=$(echo "$(length "$WORK/$name.wav") - ($stopped - $stop)" | bc -l)
+    STOPPED_AT=$(eh_stop_recording "$WORK/$name" "$stop")
 }
 
 # 1. The fire sound: a steady tone in place of the shipped crackle, so that its level says

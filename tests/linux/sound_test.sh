@@ -20,12 +20,11 @@ source "$(dirname "$0")/../wine/lib.sh"
 source "$(dirname "$0")/../wine/sound_measures.sh"
 
 WORK=$(mktemp -d)
-REC_PID=
 EH_PULSE_PID=
 cleanup() {
     [ -n "${EH_KEEP_RECORDINGS:-}" ] && mkdir -p "$EH_KEEP_RECORDINGS" &&
         cp "$WORK"/*.wav "$EH_KEEP_RECORDINGS/" 2>/dev/null
-    eh_kill "$REC_PID"
+    eh_kill "${EH_RECORDER_PID:-}"
     eh_stop_pulse
     rm -rf "$WORK"
 }
@@ -64,43 +63,14 @@ PY
 record() {
     local name=$1
     shift
-    parec -d eh_sink.monitor --format=s16le --rate=44100 --channels=2 --latency-msec=10 \
-        >"$WORK/$name.raw" 2>/dev/null &
-    REC_PID=$!
-    local waited=0
-    while [ "$(stat -c %s "$WORK/$name.raw")" -lt 17640 ] && [ "$waited" -lt 200 ]; do
-        sleep 0.05
-        waited=$((waited + 1))
-    done
+    eh_start_recording "$WORK/$name.raw"
     "$PROBE" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err"
     PROBE_RC=$?
-    local stopped ended
+    local stopped
     stopped=$(awk '/^stopped/ {print $2}' "$WORK/$name.out")
-    ended=$(date +%s.%N)
-    eh_kill "$REC_PID"
-    REC_PID=
-    sox -t raw -r 44100 -e signed -b 16 -c 2 "$WORK/$name.raw" "$WORK/$name.wav"
-    STOP_AT=$(calc "$(length "$WORK/$name.wav") - ($ended - ${stopped:-$ended})")
+    STOP_AT=$(eh_stop_recording "$WORK/$name" "${stopped:-$(date +%s.%N)}")
 }
 
-# The pitch heard in each 50 ms of $1 up to $2 seconds, as a (below 660 Hz), b or - (silence),
-# stray windows at the joins dropped and repeats collapsed: "a b a" for low, high, low.
-pitch_sequence() {
-    local file=$1 end=$2 t=0 seq="" label
-    while below "$t" "$end"; do
-        if below "$(rms "$file" "$t" 0.05)" 0.05; then
-            label=-
-        elif below "$(freq "$file" "$t" 0.05)" 660; then
-            label=a
-        else
-            label=b
-        fi
-        seq="$seq $label"
-        t=$(calc "$t + 0.05")
-    done
-    echo "$seq" | tr ' ' '\n' | grep -v '^-*$' | uniq -c | awk '$1 >= 3 {print $2}' | uniq |
-        tr '\n' ' ' | sed 's/ $//'
-}
 
 sox -n -r 44100 -c 2 -b 16 "$WORK/loop.wav" synth 2 sine 330 vol 0.8
 sox -n -r 44100 -c 1 -b 16 "$WORK/low.wav" synth 0.8 sine 440 vol 0.5
@@ -163,7 +133,7 @@ eh_check "damaged MP3: nothing on stderr (got $(head -c 200 "$WORK/damaged.err")
 # 3. Low WAV (mono), high MP3, low WAV again, each once after the other.
 record order --seconds 2.9 "$WORK/low.wav" "$WORK/high.mp3"
 eh_check "WAV then MP3: the probe ends with exit code 0 (got $PROBE_RC)" [ "$PROBE_RC" = 0 ]
-sequence=$(pitch_sequence "$WORK/order.wav" "$STOP_AT")
+sequence=$(pitch_sequence "$WORK/order.wav" 0 "$STOP_AT")
 echo "     tones heard: $sequence"
 eh_check "WAV then MP3: low, high, low again" bash -c "[[ '$sequence' == 'a b a'* ]]"
 

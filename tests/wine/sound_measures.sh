@@ -1,6 +1,32 @@
 # Measures of recorded sound, with sox: levels, pitches, where a recording falls silent. Sourced
 # by the sound tests of both savers; the functions that write a trimmed copy use $WORK.
 
+# Starts recording the null sink eh_sink into $1 (raw 16-bit stereo at 44100 Hz), its id left in
+# EH_RECORDER_PID, and returns once a tenth of a second has come in (at most after 10 s): parec
+# can take a second or more to start delivering on a loaded machine.
+eh_start_recording() {
+    parec -d eh_sink.monitor --format=s16le --rate=44100 --channels=2 --latency-msec=20 \
+        >"$1" 2>/dev/null &
+    EH_RECORDER_PID=$!
+    local waited=0
+    while [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -lt 17640 ] && [ "$waited" -lt 200 ]; do
+        sleep 0.05
+        waited=$((waited + 1))
+    done
+}
+
+# Stops the recording into $1.raw, turns it into $1.wav and prints where in it the moment $2 (as
+# `date +%s.%N` gave it) fell. The recording ends when parec stops, so the moment is counted
+# back from its end.
+eh_stop_recording() {
+    local base=$1 at=$2 ended
+    ended=$(date +%s.%N)
+    eh_kill "$EH_RECORDER_PID"
+    EH_RECORDER_PID=
+    sox -t raw -r 44100 -e signed -b 16 -c 2 "$base.raw" "$base.wav"
+    echo "$(length "$base.wav") - ($ended - $at)" | bc -l
+}
+
 # RMS level and rough frequency of $3 seconds of $1 from $2 seconds on (left channel).
 rms() { sox "$1" -n remix 1 trim "$2" "$3" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
 freq() { sox "$1" -n remix 1 trim "$2" "$3" stat 2>&1 | awk '/Rough +frequency/ {print $3}'; }
