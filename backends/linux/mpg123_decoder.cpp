@@ -2,6 +2,7 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -33,6 +34,12 @@ class Mpg123Decoder : public AudioDecoder {
         return done / frameBytes;
     }
     bool rewind() override { return mpg123_seek(handle_, 0, SEEK_SET) >= 0; }
+    // libmpg123 finds the frame from the headers it passes, without decoding them.
+    bool seek(uint64_t frame) override {
+        const off_t length = mpg123_length(handle_);
+        const off_t to = length >= 0 ? std::min(off_t(frame), length) : off_t(frame);
+        return mpg123_seek(handle_, to, SEEK_SET) >= 0;
+    }
 
   private:
     mpg123_handle* handle_;

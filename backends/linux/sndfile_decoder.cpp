@@ -2,6 +2,8 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+
 namespace {
 class SndfileDecoder : public AudioDecoder {
   public:
@@ -17,6 +19,10 @@ class SndfileDecoder : public AudioDecoder {
         return got > 0 ? std::size_t(got) : 0;
     }
     bool rewind() override { return sf_seek(file_, 0, SEEK_SET) == 0; }
+    bool seek(uint64_t frame) override {
+        const sf_count_t to = info_.frames > 0 ? std::min(sf_count_t(frame), info_.frames) : sf_count_t(frame);
+        return sf_seek(file_, to, SEEK_SET) >= 0;
+    }
 
   private:
     SNDFILE* file_;

@@ -51,6 +51,7 @@ struct Stream {
     std::vector<float> block; // decoded frames not yet used, at the source's channel count
     std::size_t blockFrames = 0;
     std::size_t blockUsed = 0;
+    uint64_t framesPulled = 0; // source frames taken since the stream's latest start
     std::vector<Sync> endSyncs;
 };
 
@@ -154,8 +155,10 @@ bool pullFrame(Stream& stream, float frame[2]) {
         stream.block.resize(decodeBlockFrames * channels);
         stream.blockUsed = 0;
         stream.blockFrames = stream.decoder->read(stream.block.data(), decodeBlockFrames);
-        if (stream.blockFrames == 0 && stream.loop && stream.decoder->rewind())
+        if (stream.blockFrames == 0 && stream.loop && stream.decoder->rewind()) {
+            stream.framesPulled = 0;
             stream.blockFrames = stream.decoder->read(stream.block.data(), decodeBlockFrames);
+        }
         if (stream.blockFrames == 0)
             return false;
     }
@@ -164,15 +167,22 @@ bool pullFrame(Stream& stream, float frame[2]) {
     frame[0] = source[0];
     frame[1] = channels > 1 ? source[1] : source[0];
     ++stream.blockUsed;
+    ++stream.framesPulled;
     return true;
+}
+
+// The stream goes on from wherever its decoder now stands, `frame` frames from the start.
+void restartStreamAt(Stream& stream, uint64_t frame) {
+    stream.blockFrames = stream.blockUsed = 0;
+    stream.framesPulled = frame;
+    stream.resampler.position = 0;
+    stream.resampler.primed = false;
+    stream.ended = false;
 }
 
 void restartStream(Stream& stream) {
     stream.decoder->rewind();
-    stream.blockFrames = stream.blockUsed = 0;
-    stream.resampler.position = 0;
-    stream.resampler.primed = false;
-    stream.ended = false;
+    restartStreamAt(stream, 0);
 }
 
 // Adds up to `frames` frames of the stream into out; returns how many it had.
@@ -323,6 +333,35 @@ bool audioStreamFree(AudioHandle handle) {
     return true; // the decoder closes here, outside the lock
 }
 
+double audioChannelGetPosition(AudioHandle handle) {
+    countCall();
+    Library& lib = library();
+    std::lock_guard guard(lib.lock);
+    const Stream* stream = findStream(lib, handle);
+    if (!stream)
+        return -1.0;
+    // The resampler holds the frame being played and the one after it.
+    const uint64_t held = stream->resampler.primed ? 1 + (stream->resampler.haveNext ? 1 : 0) : 0;
+    const uint64_t played = stream->framesPulled > held ? stream->framesPulled - held : 0;
+    return double(played) / stream->decoder->rate();
+}
+
+bool audioChannelSetPosition(AudioHandle handle, double seconds) {
+    countCall();
+    if (!(seconds >= 0.0) || seconds > 1e9) // NaN too; a billion seconds is no track
+        return false;
+    Library& lib = library();
+    std::lock_guard guard(lib.lock);
+    Stream* stream = findStream(lib, handle);
+    if (!stream)
+        return false;
+    const uint64_t frame = uint64_t(seconds * stream->decoder->rate());
+    if (!stream->decoder->seek(frame))
+        return false;
+    restartStreamAt(*stream, frame);
+    return true;
+}
+
 bool audioChannelSetAttribute(AudioHandle handle, uint32_t attrib, float value) {
     countCall();
     Library& lib = library();
@@ -336,6 +375,22 @@ bool audioChannelSetAttribute(AudioHandle handle, uint32_t attrib, float value) 
 
 uint64_t audioCallCount() {
     return library().calls.load(std::memory_order_relaxed);
+}
+
+// --- decoders ---
+
+bool AudioDecoder::seek(uint64_t frame) {
+    if (!rewind())
+        return false;
+    std::vector<float> scratch(decodeBlockFrames * std::size_t(std::max(channels(), 1)));
+    while (frame > 0) {
+        const std::size_t want = std::size_t(std::min<uint64_t>(frame, decodeBlockFrames));
+        const std::size_t got = read(scratch.data(), want);
+        if (got == 0)
+            break; // shorter than that: it stays at its end
+        frame -= got;
+    }
+    return true;
 }
 
 // --- between the core and the devices ---

@@ -62,6 +62,15 @@ AudioHandle audioChannelSetSync(AudioHandle handle, uint32_t type, uint64_t para
 // Stops the stream and releases it; see above for what holds about its notification.
 bool audioStreamFree(AudioHandle handle);
 
+// The play position of a stream in seconds from its start (a looping stream counts from its
+// latest start); negative for a handle that is not a stream.
+double audioChannelGetPosition(AudioHandle handle);
+
+// Moves a stream to `seconds` from its start, before or while it plays; false, and nothing
+// changed, for a handle that is not a stream, a position that is negative or not a number, or
+// a source that cannot get there. A position past the end leaves the stream at its end.
+bool audioChannelSetPosition(AudioHandle handle, double seconds);
+
 // Sets an attribute. For audioAttribVolume, the value is clamped as clampVolume does.
 bool audioChannelSetAttribute(AudioHandle handle, uint32_t attrib, float value);
 

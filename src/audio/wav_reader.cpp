@@ -130,9 +130,12 @@ class WavDecoder : public AudioDecoder {
         return done;
     }
 
-    bool rewind() override {
-        position_ = 0;
-        return std::fseek(file_.get(), long(format_.dataOffset), SEEK_SET) == 0;
+    bool rewind() override { return seek(0); }
+
+    bool seek(uint64_t frame) override {
+        position_ = std::min(frame, format_.frames());
+        return std::fseek(file_.get(), long(format_.dataOffset + position_ * format_.blockAlign()),
+                          SEEK_SET) == 0;
     }
 
   private:

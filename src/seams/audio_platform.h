@@ -25,6 +25,10 @@ class AudioDecoder {
     virtual std::size_t read(float* out, std::size_t frames) = 0;
     // Back to the first frame; false when the source cannot go back.
     virtual bool rewind() = 0;
+    // To frame `frame` from the start, so that the next read begins there (at the end when the
+    // source is shorter); false when the source cannot get there. This one reads its way there
+    // from the start; decoders that can jump override it.
+    virtual bool seek(uint64_t frame);
 };
 
 struct AudioPlatform {

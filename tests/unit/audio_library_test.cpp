@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "audio/audio_library.h"
+#include "audio/audio_mixing.h"
 #include "audio_test_support.h"
 
 namespace {
@@ -171,4 +172,39 @@ TEST_F(AudioLibrary, resamplesToTheOutputRate) {
     ASSERT_EQ(segments.size(), 1u);
     EXPECT_NEAR(double(segments[0].end), 4000.0, 4.0); // a 1000-frame file at a quarter rate
     EXPECT_FLOAT_EQ(left(audioCaptureSamples(), 2000), 0.5f);
+}
+
+TEST_F(AudioLibrary, startsFromAGivenPositionAndTellsWhereItIs) {
+    ASSERT_TRUE(audioInit(audioDefaultDevice, 44100, 0, nullptr, nullptr));
+    std::vector<int> ramp(30000);
+    for (int i = 0; i < 30000; ++i)
+        ramp[size_t(i)] = i; // each sample says which frame it is
+    writeFile(dir / "ramp.wav", wavImage(44100, 1, 16, ramp));
+    const AudioHandle stream = open(dir / "ramp.wav", audioStreamLoop);
+    EXPECT_DOUBLE_EQ(audioChannelGetPosition(stream), 0.0);
+    EXPECT_TRUE(audioChannelSetPosition(stream, 10000.0 / 44100));
+    audioChannelPlay(stream, false);
+    audioCaptureAdvance(audioCaptureBlock);
+    EXPECT_FLOAT_EQ(left(audioCaptureSamples(), 0), 10000.0f / 32768);
+    EXPECT_NEAR(audioChannelGetPosition(stream), (10000.0 + audioCaptureBlock) / 44100, 1e-9);
+    // A loop counts from its latest start.
+    audioCaptureAdvance(20000);
+    EXPECT_NEAR(audioChannelGetPosition(stream), (10000.0 + 20441 - 30000) / 44100, 1e-9);
+
+    // Refused, and nothing changed: no stream, a negative time, not a number.
+    EXPECT_LT(audioChannelGetPosition(0), 0.0);
+    EXPECT_FALSE(audioChannelSetPosition(0, 1.0));
+    EXPECT_FALSE(audioChannelSetPosition(stream, -1.0));
+    EXPECT_FALSE(audioChannelSetPosition(stream, NAN));
+    EXPECT_NEAR(audioChannelGetPosition(stream), (10000.0 + 20441 - 30000) / 44100, 1e-9);
+
+    // Past the end of a track played once: it ends at once and says so.
+    const AudioHandle once = open(dir / "ramp.wav");
+    EXPECT_TRUE(audioChannelSetPosition(once, 60.0));
+    audioChannelSetSync(once, audioSyncEnd, 0, countEnd, nullptr);
+    endCount = 0;
+    audioChannelPlay(once, false);
+    audioCaptureAdvance(audioCaptureBlock);
+    audioWaitForNotifications();
+    EXPECT_EQ(endCount, 1);
 }
