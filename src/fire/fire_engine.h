@@ -41,6 +41,8 @@ class FireEngine {
 
     // --- message script (text/message_script.h) ---
     bool openScript(const char* path) { return script_.open(path); }
+    MessageScript& script() { return script_; }
+    const MessageScript& script() const { return script_; }
     // Reads the next entry, keeps its hold time and lays its text out.
     std::unique_ptr<ParticleList> nextMessage();
     uint32_t getHoldTime() const { return holdTime_; }

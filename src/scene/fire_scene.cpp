@@ -14,18 +14,45 @@ FireScene::~FireScene() = default;
 
 void FireScene::openAudio(const Settings& settings) { ::openAudio(settings); }
 
-void FireScene::start(const Settings& settings) {
+void FireScene::start(const Settings& settings, const ResumePoint& from, bool withSound) {
     // No result is examined: a missing data file only removes its feature.
     settings_ = settings;
+    from_ = from;
     randomSource().seed(clock_.calendarSeconds());
     engine_ = std::make_unique<FireEngine>(width, height, paletteSize);
     engine_->loadFont(dataFilePath(glyphSheetFileName).c_str(), glyphSize);
     // The first frame shows heat that has already had its passes to rise.
     for (int i = 0; i < warmUpSteps; ++i)
         engine_->step();
+    if (withSound)
+        startSound(from);
+    const std::string script = dataFilePath(messageScriptFileName);
+    scriptDigest_ = fileDigest(script.c_str());
+    startMessageCycle(messageCycle_, *engine_, script.c_str(), clock_,
+                      from.scriptDigest == scriptDigest_ ? from.nextMessage : 0);
+}
+
+void FireScene::startSound(const ResumePoint& from) {
+    if (soundStarted_)
+        return;
+    soundStarted_ = true;
+    ::openAudio(settings_); // nothing when the device is open already
     fireStream_ = startFireSound(settings_);
-    startMusic(settings_);
-    startMessageCycle(messageCycle_, *engine_, dataFilePath(messageScriptFileName).c_str(), clock_);
+    if (isOn(settings_.musicPlaylist)) {
+        playlistDigest_ = fileDigest(dataFilePath(playlistFileName).c_str());
+        startMusic(settings_, from.playlistDigest == playlistDigest_ ? from.music : MusicPlace{});
+    }
+}
+
+ResumePoint FireScene::resumePoint() const {
+    ResumePoint point = from_;
+    point.scriptDigest = scriptDigest_;
+    point.nextMessage = engine_ ? engine_->script().offset() : 0;
+    if (soundStarted_ && isOn(settings_.musicPlaylist)) {
+        point.playlistDigest = playlistDigest_;
+        point.music = musicPlace();
+    }
+    return point;
 }
 
 void FireScene::drawFrame(uint32_t* pixels) {
@@ -38,6 +65,7 @@ void FireScene::drawFrame(uint32_t* pixels) {
 }
 
 void FireScene::stop() {
+    soundStarted_ = false;
     stopAudio(fireStream_);
     fireStream_ = 0;
     releaseMessage(messageCycle_);

@@ -12,12 +12,18 @@
 //               which draws the current message over the fire and holds, bursts or replaces it
 //   stop        stop the sound, release the current message
 //
+// A host that runs beside other copies of itself (one per monitor) may start the scene silent
+// and give it the sound later (startSound), and may start it where an earlier run left off
+// (a ResumePoint) and ask where it stands now (resumePoint). Windows does neither: one process
+// covers every monitor there, and each run begins its messages and playlist at the top.
+//
 // The picture is 1024 x 768 pixels 0x00RRGGBB, row stride 1024; rows 0 and 1 are never drawn.
 #include <cstdint>
 #include <memory>
 
 #include "fire/fire_color_mode.h"
 #include "fire/spark_bursts.h"
+#include "scene/resume_point.h"
 #include "settings/settings.h"
 #include "text/message_cycle.h"
 
@@ -38,7 +44,16 @@ class FireScene {
     FireScene& operator=(const FireScene&) = delete;
 
     void openAudio(const Settings& settings);
-    void start(const Settings& settings);
+    // Starts from `from`: the message there, and the music at its place, for each file that is
+    // unchanged since; the top of the file otherwise. Without sound, no sound is started (and
+    // no device need have been opened) until startSound.
+    void start(const Settings& settings, const ResumePoint& from = {}, bool withSound = true);
+    // A silent scene takes the sound over: opens the device, starts the fire sound and the
+    // music from `from` (as start does). Does nothing when the sound has started already.
+    void startSound(const ResumePoint& from);
+    // Where the run stands: the message after the one shown now, the music's place. A run that
+    // plays no music passes on the place it was started from.
+    ResumePoint resumePoint() const;
     // One frame into `pixels` (the frame buffer, fixed for the run).
     void drawFrame(uint32_t* pixels);
     void stop();
@@ -51,4 +66,8 @@ class FireScene {
     SparkBursts sparkBursts_;
     FireColorMode colorMode_;
     uint32_t fireStream_ = 0;
+    bool soundStarted_ = false;
+    ResumePoint from_;
+    uint64_t scriptDigest_ = 0;
+    uint64_t playlistDigest_ = 0;
 };

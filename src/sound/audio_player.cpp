@@ -23,3 +23,11 @@ void AudioPlayer::freeStream(uint32_t handle) {
 void AudioPlayer::setVolume(uint32_t handle, float value) {
     audioChannelSetAttribute(handle, audioAttribVolume, clampVolume(value));
 }
+
+double AudioPlayer::position(uint32_t handle) {
+    return audioChannelGetPosition(handle);
+}
+
+void AudioPlayer::setPosition(uint32_t handle, double seconds) {
+    audioChannelSetPosition(handle, seconds);
+}

@@ -19,4 +19,7 @@ class AudioPlayer {
     void freeStream(uint32_t handle);
     // Clamped to 0 ... 1 before the call (clampVolume).
     void setVolume(uint32_t handle, float value);
+    // Seconds from the start of the stream; a later run starts its track there again.
+    double position(uint32_t handle);
+    void setPosition(uint32_t handle, double seconds);
 };

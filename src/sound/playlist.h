@@ -17,7 +17,14 @@ class Playlist {
     // no file is open; the empty name when the file holds no word at all. A word longer than
     // 1023 characters is cut to its first 1023.
     std::unique_ptr<char[]> nextName();
+    // Where the name nextName gave last begins in the file (0 before any), so that a later run
+    // can start the playlist from that name again.
+    long nameOffset() const { return nameOffset_; }
+    // The next nextName reads from `offset` on. Past the end of the file it gives the first
+    // name, as after the last; an offset inside a name gives the rest of that name.
+    void resumeAt(long offset);
 
   private:
     UniqueFile file_;
+    long nameOffset_ = 0;
 };

@@ -6,6 +6,7 @@
 // notification that was already on its way finds the music stopped and leaves the freed name,
 // reader and stream alone. The stream is freed outside the lock, because freeing waits for a
 // running notification of that stream, and that notification may be waiting for the lock.
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -70,7 +71,7 @@ uint32_t startFireSound(const Settings& settings) {
     return fireStream;
 }
 
-void startMusic(const Settings& settings) {
+void startMusic(const Settings& settings, const MusicPlace& from) {
     if (!isOn(settings.musicPlaylist) || !player)
         return;
     MusicState& state = music();
@@ -78,9 +79,12 @@ void startMusic(const Settings& settings) {
     state.stopped = false;
     state.playlist = std::make_unique<Playlist>();
     state.playlist->open(dataFilePath(playlistFileName).c_str());
+    state.playlist->resumeAt(from.trackOffset);
     state.currentTrackName = state.playlist->nextName();
     const uint32_t stream =
         state.currentTrackName ? player->createStream(state.currentTrackName.get(), 0) : 0;
+    if (from.seconds > 0)
+        player->setPosition(stream, from.seconds);
     player->play(stream, 0);
     player->setEndSync(stream, onTrackEnd);
     player->setVolume(stream, musicVolume);
@@ -115,6 +119,14 @@ void stopAudio(uint32_t fireStream) {
     std::lock_guard guard(state.lock);
     state.playlist.reset();
     state.currentTrackName.reset();
+}
+
+MusicPlace musicPlace() {
+    MusicState& state = music();
+    std::lock_guard guard(state.lock);
+    if (state.currentStream == 0 || !state.playlist)
+        return {};
+    return {state.playlist->nameOffset(), std::max(player->position(state.currentStream), 0.0)};
 }
 
 AudioPlayer* audioPlayer() { return player ? &*player : nullptr; }

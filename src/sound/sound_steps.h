@@ -11,8 +11,18 @@ void openAudio(const Settings& settings);
 // Starts the looping fire sound at half volume when its option is on; returns its stream
 // handle, 0 for none.
 uint32_t startFireSound(const Settings& settings);
-// Starts the first track of the playlist when the music option is on.
-void startMusic(const Settings& settings);
+// Where the music stands: the track by where its name begins in the playlist file, and how far
+// into it. The default place is the first track from its start.
+struct MusicPlace {
+    long trackOffset = 0;
+    double seconds = 0.0;
+};
+
+// Starts the first track of the playlist when the music option is on; or, given a place, the
+// track there from that point (a later run going on where an earlier one stopped).
+void startMusic(const Settings& settings, const MusicPlace& from = {});
+// Where the music is now; the default place when none plays.
+MusicPlace musicPlace();
 // Stops the fire sound and the music and frees the playlist. No end-of-track notification runs
 // after it returns.
 void stopAudio(uint32_t fireStream);

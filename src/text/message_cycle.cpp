@@ -4,8 +4,10 @@
 #include "fire/fire_engine.h"
 #include "fire/random_source.h"
 
-void startMessageCycle(MessageCycle& cycle, FireEngine& engine, const char* scriptPath, Clock& clock) {
+void startMessageCycle(MessageCycle& cycle, FireEngine& engine, const char* scriptPath, Clock& clock,
+                       long from) {
     engine.openScript(scriptPath);
+    engine.script().resumeAt(from);
     cycle.current = engine.nextMessage();
     cycle.shownAt = clock.tickCount();
     cycle.state = MessageState::Holding;

@@ -20,8 +20,10 @@ struct MessageCycle {
     std::unique_ptr<ParticleList> current;
 };
 
-// Opens the script, lays out its first message and starts its hold.
-void startMessageCycle(MessageCycle& cycle, FireEngine& engine, const char* scriptPath, Clock& clock);
+// Opens the script, lays out its first message (the one at byte `from` of the script, the top
+// by default) and starts its hold.
+void startMessageCycle(MessageCycle& cycle, FireEngine& engine, const char* scriptPath, Clock& clock,
+                       long from = 0);
 
 // Draws the current message over the fire in `frame`, then holds, bursts or replaces it.
 void stepMessageCycle(MessageCycle& cycle, FireEngine& engine, uint32_t* frame, Clock& clock);

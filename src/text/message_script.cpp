@@ -66,3 +66,13 @@ ScriptEntry MessageScript::next() {
     }
     return entry;
 }
+
+long MessageScript::offset() const {
+    const long at = file_ ? std::ftell(file_.get()) : 0;
+    return at > 0 ? at : 0;
+}
+
+void MessageScript::resumeAt(long offset) {
+    if (file_ && offset >= 0)
+        std::fseek(file_.get(), offset, SEEK_SET);
+}

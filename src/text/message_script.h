@@ -23,6 +23,11 @@ class MessageScript {
     // At the end of the file the script starts again from its beginning, once. Without a file,
     // or with one that holds no entry, the entry is empty.
     ScriptEntry next();
+    // Where the entry after the one next gave last begins (0 without a file), so that a later
+    // run can go on with it.
+    long offset() const;
+    // The next entry is read from `offset` on; past the end of the file that is the first.
+    void resumeAt(long offset);
 
   private:
     UniqueFile file_;

@@ -77,3 +77,27 @@ TEST_F(Scene, isSeededFromTheCalendarAtStart) {
     // Seeded, then 768 warm-up steps of three draws per column and four more for each clearing.
     EXPECT_GT(drawsSince(4242, 5000000), 768 * 3 * width);
 }
+
+TEST_F(Scene, goesOnWithTheMessageAfterTheLastOneShownUnlessTheScriptChanged) {
+    Settings quiet;
+    quiet.soundEffects = 0;
+    const std::string first = "One 10 10 100\n", second = "Two 10 10 100\n";
+    data.write("fire_data/motd.txt", first + second + "Three 10 10 100\n");
+    scene.start(quiet);
+    const ResumePoint shown = scene.resumePoint();
+    // Just after the first entry, before the line end that separates it from the second.
+    EXPECT_EQ(shown.nextMessage, long(first.size() - 1));
+    EXPECT_NE(shown.scriptDigest, 0u);
+    scene.stop();
+
+    FireScene next{clock};
+    next.start(quiet, shown);
+    EXPECT_EQ(next.resumePoint().nextMessage, long(first.size() + second.size() - 1));
+    next.stop();
+
+    data.write("fire_data/motd.txt", first + second + "Four 10 10 100\n");
+    FireScene changed{clock};
+    changed.start(quiet, shown);
+    EXPECT_EQ(changed.resumePoint().nextMessage, shown.nextMessage) << "a changed script starts at the top";
+    changed.stop();
+}

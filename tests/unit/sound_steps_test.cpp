@@ -180,6 +180,38 @@ TEST_F(SoundSteps, stopEndsEverySoundAtOnce) {
         EXPECT_LE(s.end, stoppedAt) << s.name;
 }
 
+TEST_F(SoundSteps, goesOnFromThePlaceAnEarlierRunLeftTheMusic) {
+    options(0, 1);
+    const std::string first = track("first.wav"), second = track("second.wav"),
+                      third = track("third.wav");
+    writePlaylist(first + "\n  " + second + "\n" + third + "\n");
+    EXPECT_EQ(musicPlace().trackOffset, 0);
+    run(trackPeriod + 1000); // 1000 frames into the second track
+    const MusicPlace place = musicPlace();
+    EXPECT_EQ(place.trackOffset, long(first.size() + 3));
+    EXPECT_NEAR(place.seconds, 1000.0 / 44100, 2.0 / 44100);
+    stopAudio(fireStream);
+    EXPECT_EQ(musicPlace().trackOffset, 0) << "no music, no place";
+
+    resetSoundForTesting();
+    audioUsePlatform(captureAudioPlatform());
+    openAudio(currentSettings());
+    startMusic(currentSettings(), place);
+    audioCaptureAdvance(2 * trackPeriod);
+    EXPECT_EQ(heard(1.0f), (std::vector<std::string>{"second.wav", "third.wav", "first.wav"}));
+    const AudioSegment resumed = audioCaptureSegments().front();
+    EXPECT_NEAR(double(resumed.end - resumed.start), trackFrames - 1000, 2);
+    stopAudio(0);
+
+    // A place past the end of the file (the file was cut since) is the top of the list.
+    resetSoundForTesting();
+    audioUsePlatform(captureAudioPlatform());
+    openAudio(currentSettings());
+    startMusic(currentSettings(), {100000, 0.0});
+    audioCaptureAdvance(trackFrames / 2);
+    EXPECT_EQ(heard(1.0f), std::vector<std::string>{"first.wav"});
+}
+
 TEST(AudioPlayerVolume, clampsToTheUnitRange) {
     EXPECT_EQ(clampVolume(1.5f), 1.0f);
     EXPECT_EQ(clampVolume(-0.2f), 0.0f);
