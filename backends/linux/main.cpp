@@ -45,7 +45,9 @@ int main(int argc, char** argv) {
     const Settings settings = withOptions(currentSettings(), options);
 
     LinuxClock clock;
-    const int code = runX11Saver(planWindow(options, std::getenv("XSCREENSAVER_WINDOW")), settings, clock);
+    const char* display = std::getenv("DISPLAY");
+    const int code = runX11Saver(planWindow(options, std::getenv("XSCREENSAVER_WINDOW")), settings,
+                                 sharedPlaces(std::getenv, display ? display : ""), clock);
     // The sound has stopped with the scene; the device is closed before the process ends.
     audioFree();
     return code;

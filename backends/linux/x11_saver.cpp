@@ -52,8 +52,9 @@ void sleepUntil(const timespec& deadline) {
 
 class X11Saver {
   public:
-    X11Saver(Display* display, const WindowPlan& plan, const Settings& settings, Clock& clock)
-        : display_(display), plan_(plan), settings_(settings), output_(display), scene_(clock) {}
+    X11Saver(Display* display, const WindowPlan& plan, const Settings& settings,
+             const SharedPlaces& places, Clock& clock)
+        : display_(display), plan_(plan), settings_(settings), output_(display), scene_(clock, places) {}
 
     int run();
 
@@ -72,7 +73,7 @@ class X11Saver {
     WindowPlan plan_;
     Settings settings_;
     X11FrameOutput output_;
-    FireScene scene_;
+    SharedScene scene_;
     Window window_ = 0;
     bool ownWindow_ = false;
     bool windowGone_ = false;
@@ -315,7 +316,8 @@ int X11Saver::run() {
 }
 } // namespace
 
-int runX11Saver(const WindowPlan& plan, const Settings& settings, Clock& clock) {
+int runX11Saver(const WindowPlan& plan, const Settings& settings, const SharedPlaces& places,
+                Clock& clock) {
     installX11ErrorHandlers();
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
@@ -328,7 +330,7 @@ int runX11Saver(const WindowPlan& plan, const Settings& settings, Clock& clock) 
     }
     int code = 0;
     {
-        X11Saver saver(display, plan, settings, clock);
+        X11Saver saver(display, plan, settings, places, clock);
         code = saver.run();
     }
     XCloseDisplay(display);

@@ -10,6 +10,8 @@
 // in quotes before the command.
 #include "linux/xscreensaver_file.h"
 
+#include "linux/atomic_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -184,51 +186,6 @@ std::string reason(int error) {
     return std::strerror(error);
 }
 
-// Writes `text` to a new file beside `path` with `mode`, then renames it over `path`, or (when
-// `replace` is false) links it there, which fails if a file appeared there meanwhile. Gives
-// the reason on failure, or the empty string.
-std::string writeAtomically(const std::string& path, const std::string& text, mode_t mode,
-                            const struct stat* owner, bool replace) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string temporary = folder + "/.xscreensaver-emberhall.XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        return "cannot create a file in " + folder + ": " + reason(errno);
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        written += std::size_t(n);
-    }
-    int error = written == text.size() ? 0 : (errno ? errno : EIO);
-    if (!error && fchmod(fd, mode) != 0)
-        error = errno;
-    // As root, for another user's file: the file stays theirs.
-    if (!error && owner && geteuid() == 0)
-        (void)!fchown(fd, owner->st_uid, owner->st_gid);
-    if (!error && fsync(fd) != 0)
-        error = errno;
-    if (close(fd) != 0 && !error)
-        error = errno;
-    if (!error) {
-        if (replace) {
-            if (rename(temporary.c_str(), path.c_str()) != 0)
-                error = errno;
-        } else if (link(temporary.c_str(), path.c_str()) != 0) {
-            error = errno;
-        }
-    }
-    if (error || !replace)
-        unlink(temporary.c_str());
-    if (error == EEXIST)
-        return "it was created by someone else meanwhile; run this again";
-    return error ? "cannot write it: " + reason(error) : "";
-}
-
 // The lines to append to a file that has no programs resource: the system's list with
 // Emberhall at its end. Empty, with the reason in `why`, when the system list cannot be had.
 std::string systemProgramsWithEmberhall(const std::string& systemDefaults, std::string& why) {
@@ -338,7 +295,7 @@ int addToXScreenSaver(const std::string& homeDirectory, const std::string& syste
             programs;
         const mode_t mask = umask(0);
         umask(mask);
-        const std::string problem = writeAtomically(name, text, 0666 & ~mask, nullptr, false);
+        const std::string problem = writeFileAtomically(name, text, {.mode = mode_t(0666 & ~mask), .replace = false});
         if (!problem.empty())
             return fail(name, problem);
         out << "Created " << name << " with the system's screen savers and Emberhall.\n"
@@ -387,7 +344,7 @@ int addToXScreenSaver(const std::string& homeDirectory, const std::string& syste
     case ProgramsEdit::added:
         break;
     }
-    const std::string problem = writeAtomically(path, text, info.st_mode & 07777, &info, true);
+    const std::string problem = writeFileAtomically(path, text, {.mode = mode_t(info.st_mode & 07777), .owner = &info});
     if (!problem.empty())
         return fail(path, problem);
     if (listAdded)
