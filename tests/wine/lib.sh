@@ -28,14 +28,18 @@ eh_prefix_ready() {
     ) 9>"$WINEPREFIX.lock"
 }
 
-# Starts a private X server of the given size (default 1024x768) and points DISPLAY at it.
+# Starts a private X server of the given size (default 1024x768), with $2 screens of that size
+# (default 1), and points DISPLAY at it.
 # -noreset keeps the server (and the pointer position) when its last client leaves.
 eh_start_xvfb() {
-    local size=${1:-1024x768}
+    local size=${1:-1024x768} count=${2:-1} screens=() n
+    for n in $(seq 0 $((count - 1))); do
+        screens+=(-screen "$n" "${size}x24")
+    done
     local fifo
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 7 -screen 0 "${size}x24" -noreset -nolisten tcp 7>"$fifo" 2>/dev/null &
+    Xvfb -displayfd 7 "${screens[@]}" -noreset -nolisten tcp 7>"$fifo" 2>/dev/null &
     EH_XVFB_PID=$!
     local display
     read -r -t 20 display <"$fifo" || true
@@ -57,15 +61,20 @@ eh_stop_xvfb() {
 
 # A private PulseAudio whose one null sink, eh_sink, is the default output, so Wine's sound can
 # be recorded from eh_sink.monitor (parec) and measured. Its socket, cookie and state live in
-# directory $1; its id is left in EH_PULSE_PID.
+# directory $1; its id is left in EH_PULSE_PID. With a user id as $2 it runs as that user, whose
+# programs (a screen-saver daemon's hacks) can then play into it too.
 eh_start_pulse() {
-    local dir=$1
+    local dir=$1 user=${2:-} as=()
     export XDG_RUNTIME_DIR=$dir/runtime
     mkdir -p "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
     export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
     export PULSE_COOKIE=$dir/pulse-cookie
-    HOME=$dir pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    if [ -n "$user" ]; then
+        chown -R "$user:$user" "$dir"
+        as=(setpriv --reuid="$user" --regid="$user" --clear-groups)
+    fi
+    HOME=$dir "${as[@]}" pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
         --disallow-exit -L "module-native-protocol-unix auth-anonymous=1" \
         -L "module-null-sink sink_name=eh_sink rate=44100 channels=2" \
         >"$dir/pulse.log" 2>&1 &
