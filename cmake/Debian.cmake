@@ -38,6 +38,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/fire_data/fire.wav
 install(FILES ${EMBERHALL_PACKAGE_FILES}/emberhall.xml DESTINATION share/xscreensaver/config)
 install(FILES ${EMBERHALL_PACKAGE_FILES}/emberhall.desktop
         DESTINATION share/applications/screensavers)
+# The copyright file is how the package carries the licences (Debian's tools frown on a LICENSE
+# beside it): the project's own for everything, and one Files paragraph for each third-party file
+# in the source, whose licence text is a License paragraph at its end.
 install(FILES ${EMBERHALL_PACKAGE_FILES}/copyright DESTINATION share/doc/emberhall)
 install(FILES ${EMBERHALL_PACKAGE_FILES}/lintian-overrides DESTINATION share/lintian/overrides
         RENAME emberhall)

@@ -1,12 +1,25 @@
 # The Windows installer, emberhall-<version>-setup.exe, made with CPack's NSIS generator from our
 # own template (cmake/NSIS.template.in). The install tree mirrors where the files go: System32
-# for the saver, the Windows directory for the data; setup holds what only the installer runs.
+# for the saver, the Windows directory for the data, its top LICENSE.txt for the installation
+# folder in Program Files; setup holds what only the installer runs.
 install(TARGETS emberhall_scr RUNTIME DESTINATION System32)
 install(FILES ${PROJECT_SOURCE_DIR}/data/fire_fonts/font.tga DESTINATION fire_fonts)
 install(FILES ${PROJECT_SOURCE_DIR}/data/fire_data/fire.wav
               ${PROJECT_SOURCE_DIR}/data/fire_data/motd.txt
               ${PROJECT_SOURCE_DIR}/data/fire_data/pls.txt
         DESTINATION fire_data)
+
+# The licence the installer shows on its licence page and leaves beside the uninstaller: the
+# project's own, then the terms of the glyph sheet, which the installer puts on the machine too.
+# Windows line ends, so that Notepad on older Windows shows it line by line.
+set(own_licence ${PROJECT_SOURCE_DIR}/LICENSE)
+set(font_licence ${PROJECT_SOURCE_DIR}/data/fire_fonts/font-licence.txt)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${own_licence} ${font_licence})
+file(READ ${own_licence} own_text)
+file(READ ${font_licence} font_text)
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/LICENSE.txt CONTENT "${own_text}\n${font_text}"
+     NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_BINARY_DIR}/LICENSE.txt DESTINATION .)
 
 # Run by the installer on the files every user may change (the settings, the messages, the
 # playlist), and not installed: it waits in the install tree's setup folder.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The installer, as a Windows user would meet it, in a fresh Wine prefix: a silent install puts
-# the saver and its data where they belong, writes the default settings, lets every user change
-# the settings, messages and playlist, and makes it the screen saver; the installed saver
-# shows fire with the default messages; a second install keeps a changed motd.txt; the silent
-# uninstaller removes the program files and the setting and keeps the user's files.
+# the saver and its data where they belong and the licence beside the uninstaller, writes the
+# default settings, lets every user change the settings, messages and playlist, and makes it the
+# screen saver; the installed saver shows fire with the default messages; a second install keeps
+# a changed motd.txt; the silent uninstaller removes the program files, the licence and the
+# setting and keeps the user's files.
 set -u
 saver=$1
 source "$(dirname "$0")/../wine/lib.sh"
@@ -40,6 +41,9 @@ for file in motd.txt fire.wav pls.txt; do
     eh_check "$file lands in fire_data" test -f "$windir/fire_data/$file"
 done
 eh_check "the uninstaller is in Program Files" test -f "$WINEPREFIX/drive_c/Program Files/Emberhall/Uninstall.exe"
+eh_check "LICENSE.txt beside it holds the MIT licence and the glyph sheet's" bash -c \
+    'head -1 "$1" | grep -q "^MIT License" && grep -q "DejaVu Sans Mono Bold" "$1"' _ \
+    "$WINEPREFIX/drive_c/Program Files/Emberhall/LICENSE.txt"
 value=$(screen_saver_value)
 names_installed_saver() { [[ "${value,,}" == *'\system32\emberhall.scr' ]]; }
 eh_check "SCRNSAVE.EXE names the installed saver ($value)" names_installed_saver
@@ -111,5 +115,6 @@ eh_check "the uninstaller removes SCRNSAVE.EXE" test -z "$(screen_saver_value)"
 eh_check "the uninstaller keeps emberhall.dat" test -f "$windir/emberhall.dat"
 eh_check "the uninstaller keeps the user's motd.txt" test -f "$windir/fire_data/motd.txt"
 eh_check "the uninstaller removes itself" test ! -e "$WINEPREFIX/drive_c/Program Files/Emberhall/Uninstall.exe"
+eh_check "the uninstaller removes LICENSE.txt and its folder" test ! -e "$WINEPREFIX/drive_c/Program Files/Emberhall"
 
 exit "$EH_FAILURES"

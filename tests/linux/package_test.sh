@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: lintian finds nothing to say (not even at its
-# informational and pedantic levels), the control data names the libraries it needs, and it
-# installs with apt-get, puts every file where the screen-saver hosts look, runs from the PATH,
-# and removes without a trace.
+# informational and pedantic levels), its copyright file carries the licences word for word, the
+# control data names the libraries it needs, and it installs with apt-get, puts every file where
+# the screen-saver hosts look, runs from the PATH, and removes without a trace.
 # Usage: package_test.sh path/to/build-dir (the .deb is emberhall_<version>_<arch>.deb in it)
 # The install part needs root, and is skipped when emberhall is installed already: the test
 # does not take away a package someone installed.
@@ -22,6 +22,18 @@ echo "     package: $deb"
 report=$(lintian -I --pedantic "$deb" 2>&1 | grep -v 'running with root privileges')
 eh_check "lintian: no error, warning, information or pedantic note${report:+: $report}" \
     [ -z "$report" ]
+
+# Each licence as the copyright file words it: from "Permission" on, one blank in, "." for an
+# empty line.
+copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/emberhall/copyright)
+carries_terms_of() {
+    local text
+    text=$(sed -n '/^Permission/,$p' "$1" | sed -e 's/^$/./' -e 's/^/ /')
+    [[ "$copyright" == *"$text"* ]]
+}
+eh_check "the copyright file carries LICENSE word for word" carries_terms_of "$SOURCE/LICENSE"
+eh_check "the copyright file carries the glyph sheet's font licence word for word" \
+    carries_terms_of "$SOURCE/data/fire_fonts/font-licence.txt"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "     Depends: $depends"
