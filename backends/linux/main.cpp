@@ -1,5 +1,7 @@
 // Entry of the Linux saver, emberhall: a hack for the XScreenSaver daemon and MATE's screen
 // saver, or a window of its own. It wires the backend to the portable scene and runs it.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -11,11 +13,22 @@
 #include "linux/linux_clock.h"
 #include "linux/linux_data_files.h"
 #include "linux/options.h"
+#include "linux/session_autostart.h"
 #include "linux/stop_signals.h"
+#include "linux/wayland_saver.h"
 #include "linux/x11_saver.h"
 #include "linux/xscreensaver_file.h"
 #include "settings/data_file_names.h"
 #include "settings/settings.h"
+
+namespace {
+// This program's own file, so that an autostart entry runs it wherever it lies.
+std::string programPath(const char* argv0) {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, std::size_t(length)) : std::string(argv0);
+}
+} // namespace
 
 int main(int argc, char** argv) {
     // Before any thread starts: MATE's screen saver leaves XDG_RUNTIME_DIR out of the
@@ -35,6 +48,15 @@ int main(int argc, char** argv) {
         const char* home = std::getenv("HOME");
         return addToXScreenSaver(home ? home : "", std::cout, std::cerr);
     }
+    if (options.addToSession || options.removeFromSession) {
+        const std::string entry = idleAutostartPath(std::getenv);
+        if (options.removeFromSession)
+            return removeIdleAutostart(entry, std::cout, std::cerr);
+        std::vector<std::string> command = {programPath(argv[0])};
+        if (options.dataDirectory)
+            command.insert(command.end(), {"--data-dir", *options.dataDirectory});
+        return addIdleAutostart(entry, command, *options.addToSession, std::cout, std::cerr);
+    }
     catchStopSignals();
 
     useDataFiles(linuxDataFiles(std::getenv, options.dataDirectory));
@@ -45,9 +67,17 @@ int main(int argc, char** argv) {
     const Settings settings = withOptions(currentSettings(), options);
 
     LinuxClock clock;
-    const char* display = std::getenv("DISPLAY");
-    const int code = runX11Saver(planWindow(options, std::getenv("XSCREENSAVER_WINDOW")), settings,
-                                 sharedPlaces(std::getenv, display ? display : ""), clock);
+    int code = 0;
+    if (options.overlay || options.idleMilliseconds) {
+        const char* display = std::getenv("WAYLAND_DISPLAY");
+        const SharedPlaces places = sharedPlaces(std::getenv, display ? display : "wayland-0");
+        code = options.idleMilliseconds ? runWaylandIdle(*options.idleMilliseconds, settings, places, clock)
+                                        : runWaylandOverlay(settings, places, clock);
+    } else {
+        const char* display = std::getenv("DISPLAY");
+        code = runX11Saver(planWindow(options, std::getenv("XSCREENSAVER_WINDOW")), settings,
+                           sharedPlaces(std::getenv, display ? display : ""), clock);
+    }
     // The sound has stopped with the scene; the device is closed before the process ends.
     audioFree();
     return code;

@@ -24,6 +24,25 @@ std::optional<ColorOption> parseColor(const std::string& text) {
 }
 } // namespace
 
+std::optional<uint32_t> parseIdleTime(const std::string& text) {
+    constexpr unsigned long longest = 24 * 60 * 60; // seconds
+    std::size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    const std::string unit = text.substr(digits);
+    if (digits == 0 || digits > 6 || !(unit.empty() || unit == "m" || unit == "s"))
+        return std::nullopt;
+    const unsigned long seconds = std::stoul(text.substr(0, digits)) * (unit == "s" ? 1 : 60);
+    if (seconds == 0 || seconds > longest)
+        return std::nullopt;
+    return uint32_t(seconds * 1000);
+}
+
+std::string idleTimeText(uint32_t milliseconds) {
+    const uint32_t seconds = milliseconds / 1000;
+    return seconds % 60 == 0 ? std::to_string(seconds / 60) : std::to_string(seconds) + "s";
+}
+
 std::optional<unsigned long> parseWindowId(const std::string& text) {
     if (text.empty() || text[0] == '-' || text[0] == '+')
         return std::nullopt;
@@ -66,6 +85,18 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
                 parsed.error = "'" + *text + "' is no window id (give it in hexadecimal, 0x..., or decimal)";
                 return parsed;
             }
+        } else if (name == "overlay") {
+            o.overlay = true;
+        } else if (name == "idle" || name == "add-to-session") {
+            const auto text = value();
+            const auto time = text ? parseIdleTime(*text) : std::nullopt;
+            if (!time) {
+                parsed.error = "--" + name + " takes a time without input: minutes (5) or seconds (30s), up to a day";
+                return parsed;
+            }
+            (name == "idle" ? o.idleMilliseconds : o.addToSession) = time;
+        } else if (name == "remove-from-session") {
+            o.removeFromSession = true;
         } else if (name == "root") {
             o.root = true;
         } else if (name == "fullscreen") {
@@ -143,6 +174,15 @@ Where it draws (the first that applies):
                          turns full screen; Escape or closing the window ends it, and
                          so does the mouse while it is full screen
   --fullscreen           its own window, full screen from the start
+
+On a Wayland desktop with a layer shell (sway, Hyprland, KDE Plasma, labwc, Wayfire):
+  --overlay              cover every screen now, above all windows, until the mouse
+                         moves, its left or right button or Escape is pressed
+  --idle TIME            wait until nobody has touched the mouse or keyboard for TIME
+                         (minutes, 5, or seconds, 30s), then cover the screens as
+                         --overlay does; after the user is back, wait again
+  --add-to-session TIME  start --idle TIME with every login (an autostart entry in
+                         ~/.config/autostart); --remove-from-session takes it away
 
 What it shows and plays (over the settings in ~/.config/emberhall/emberhall.dat):
   --color standard|yellow|cycle

@@ -14,6 +14,10 @@ enum class ColorOption { standard, yellow, cycle };
 struct LinuxOptions {
     bool help = false;
     bool addToXScreenSaver = false;
+    bool overlay = false;                      // --overlay: cover every Wayland output now
+    std::optional<uint32_t> idleMilliseconds;  // --idle TIME: cover them when the session idles
+    std::optional<uint32_t> addToSession;      // --add-to-session TIME: --idle TIME at each login
+    bool removeFromSession = false;            // --remove-from-session
     std::optional<unsigned long> windowId; // --window-id: draw into that window
     bool root = false;                     // --root: draw into the root window
     bool fullscreen = false;               // --fullscreen: our own window, full screen
@@ -31,6 +35,12 @@ struct ParsedOptions {
 
 // Reads the words after the program name.
 ParsedOptions parseOptions(const std::vector<std::string>& arguments);
+
+// A time of inactivity: whole minutes ("5", "5m") or seconds ("30s"), from a second to a day;
+// in milliseconds. Nothing for anything else.
+std::optional<uint32_t> parseIdleTime(const std::string& text);
+// The same time as parseIdleTime reads it back: "5" for five minutes, "30s" otherwise.
+std::string idleTimeText(uint32_t milliseconds);
 
 // A window id as hosts write it: hexadecimal with 0x, or decimal. Nothing for anything else,
 // or for 0 (no window has it).

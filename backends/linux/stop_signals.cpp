@@ -1,15 +1,27 @@
 #include "linux/stop_signals.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <initializer_list>
 
 namespace {
 volatile std::sig_atomic_t stopping = 0;
+int wakePipe[2] = {-1, -1};
 
-void onStopSignal(int) { stopping = 1; }
+void onStopSignal(int) {
+    stopping = 1;
+    if (wakePipe[1] >= 0) {
+        const char byte = 1;
+        (void)!write(wakePipe[1], &byte, 1); // async-signal-safe; a full pipe is awake already
+    }
+}
 } // namespace
 
 void catchStopSignals() {
+    if (wakePipe[0] < 0 && pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        wakePipe[0] = wakePipe[1] = -1;
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
@@ -20,3 +32,5 @@ void catchStopSignals() {
 }
 
 bool stopRequested() { return stopping != 0; }
+
+int stopSignalDescriptor() { return wakePipe[0]; }

@@ -5,3 +5,6 @@
 // SIGPIPE is ignored: MATE closes a hack's stderr before it sends SIGTERM.
 void catchStopSignals();
 bool stopRequested();
+// A descriptor that becomes readable once a stop signal has come, for a loop that waits in
+// poll(): a signal that arrives just before the wait still wakes it.
+int stopSignalDescriptor();

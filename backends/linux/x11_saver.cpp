@@ -10,6 +10,7 @@
 #include <ctime>
 #include <string>
 
+#include "linux/frame_pacing.h"
 #include "linux/stop_signals.h"
 #include "linux/x11_errors.h"
 #include "linux/x11_frame_output.h"
@@ -17,38 +18,7 @@
 #include "seams/clock.h"
 
 namespace {
-constexpr long frameNanoseconds = 15'000'000;
 constexpr const char* windowTitle = "Emberhall";
-
-timespec monotonicNow() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now;
-}
-
-timespec later(timespec t, long nanoseconds) {
-    t.tv_nsec += nanoseconds;
-    while (t.tv_nsec >= 1'000'000'000) {
-        t.tv_nsec -= 1'000'000'000;
-        ++t.tv_sec;
-    }
-    return t;
-}
-
-bool before(const timespec& a, const timespec& b) {
-    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
-}
-
-// Sleeps until `deadline`; a stop signal wakes it early. A frame whose work took longer than
-// its 15 ms does not wait, and nothing is caught up.
-void sleepUntil(const timespec& deadline) {
-    while (!stopRequested() && before(monotonicNow(), deadline)) {
-        if (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == 0)
-            return;
-        if (errno != EINTR)
-            return;
-    }
-}
 
 class X11Saver {
   public:

@@ -146,7 +146,9 @@ std::string currentTrackName() {
     return music().currentTrackName ? music().currentTrackName.get() : "";
 }
 
-void resetSoundForTesting() {
+void resetSoundForTesting() { closeAudio(); }
+
+void closeAudio() {
     {
         std::lock_guard guard(music().lock);
         music().stopped = true;

@@ -23,6 +23,10 @@ struct MusicPlace {
 void startMusic(const Settings& settings, const MusicPlace& from = {});
 // Where the music is now; the default place when none plays.
 MusicPlace musicPlace();
+// Closes the audio device and ends the library's threads, after stopAudio: a program that waits
+// a long time between runs (for the session to be idle) keeps nothing running meanwhile. The
+// next openAudio opens the device again.
+void closeAudio();
 // Stops the fire sound and the music and frees the playlist. No end-of-track notification runs
 // after it returns.
 void stopAudio(uint32_t fireStream);
