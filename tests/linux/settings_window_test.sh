@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The settings window, emberhall-settings, on a private Xvfb: what it shows of emberhall.dat, what
-# OK and Cancel write, the user's own messages opened through a stand-in xdg-open, the preview
-# with the saver beside it, and a file it may not write. No window manager runs, so the window
-# gets the keyboard focus from xdotool and is driven with its mnemonics, Enter and Escape.
+# emberhall-settings on a private Xvfb: what it shows of emberhall.dat, what OK and Cancel write,
+# the user's own files handed to a stand-in xdg-open, the preview, a file it may not write. No
+# window manager runs: xdotool gives the window the focus, and its mnemonics drive it.
 # Usage: settings_window_test.sh path/to/emberhall-settings path/to/emberhall
 set -u
 source "$(dirname "$0")/linux_lib.sh"
@@ -12,15 +11,16 @@ trap 'eh_kill "${EH_PID:-}"; eh_stop_xvfb; eh_linux_unstage' EXIT
 eh_start_xvfb 1024x768
 eh_linux_home
 cp -r "$EH_DATA" "$EH_SYSTEM_DATA/emberhall"
-mkdir -p "$EH_LINUX_DIR/bin"
-printf '#!/bin/sh\necho "$@" >>%s/opened\n' "$EH_LINUX_DIR" >"$EH_LINUX_DIR/bin/xdg-open"
+mkdir "$EH_LINUX_DIR/bin"
+opened=$EH_LINUX_DIR/opened
+printf '#!/bin/sh\necho "$@" >>%s\n' "$opened" >"$EH_LINUX_DIR/bin/xdg-open"
 chmod +x "$EH_LINUX_DIR/bin/xdg-open"
 export PATH=$EH_LINUX_DIR/bin:$PATH NO_AT_BRIDGE=1 XDG_DATA_DIRS=$EH_SYSTEM_DATA:/usr/share
 dat=$XDG_CONFIG_HOME/emberhall/emberhall.dat
 shot=$EH_LINUX_DIR/shot.png
 title='^Emberhall Settings$'
 
-# Opens the window (with the command before it, if any) and gives it the focus.
+# Opens the window (run by the command given, if any) and gives it the focus.
 open_window() {
     "$@" "$EH_LINUX_DIR/emberhall-settings" >"$EH_LINUX_DIR/output" 2>&1 &
     EH_PID=$!
@@ -33,9 +33,11 @@ keys() { xdotool key --delay 100 "$@"; }
 windows_shown() { test "$(xdotool search --onlyvisible --name "$title" | wc -l)" = "$1"; }
 bytes() { od -An -tx1 "$dat" 2>/dev/null | xargs; }
 write_bytes() { printf "$(printf '\\x%s' "$@")" >"$dat"; }
-closes() {
+# Waits for the window to close with 0, then checks the file holds $1 ("" for no file).
+closes_with() {
     eh_wait_exit "$EH_PID" 10
-    eh_check "$1: the window closes with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+    eh_check "$2: closes with 0 ($EH_RC) and the file holds '$1' ('$(bytes)')" \
+        test "$EH_RC" = 0 -a "$(bytes)" = "$1"
 }
 # The centres of the checked marks (GTK's blue) in the window, "x,y" one a line, top first.
 marks() {
@@ -47,82 +49,62 @@ marks() {
         sort -t, -k2n | sed 's/\.[0-9]*//g'
 }
 
-# --- what it shows, and what OK and Cancel write ---
 open_window
 keys alt+y Escape
-closes "Escape"
-eh_check "Escape with no settings file writes none" test ! -e "$dat"
-
+closes_with "" "no file, Yellow, Escape"
 open_window
 shown=$(marks)
 cp "$shot" "$(dirname "$1")/settings-window.png" # for a person to look at
-standard=$(head -1 <<<"$shown")
-sound=$(sed -n 2p <<<"$shown")
-eh_check "no file: two marks, a radio button above the first box in its column ($(xargs <<<"$shown"))" \
+standard=$(head -1 <<<"$shown") sound=$(sed -n 2p <<<"$shown")
+eh_check "no file: two marks, Standard's above the first box in its column ($(xargs <<<"$shown"))" \
     test "$(wc -l <<<"$shown")" = 2 -a "${standard%,*}" = "${sound%,*}"
 keys alt+y alt+r Return
-closes "Yellow, Random Sparks, Enter"
-eh_check "Yellow, Random Sparks and OK write 00 01 00 01 00 01 ($(bytes))" \
-    test "$(bytes)" = "00 01 00 01 00 01"
-
+closes_with "00 01 00 01 00 01" "Yellow, Random Sparks, Enter"
 open_window
 keys alt+l alt+u alt+c
-closes "_Cancel"
-eh_check "Cancel after clicks writes nothing" test "$(bytes)" = "00 01 00 01 00 01"
+closes_with "00 01 00 01 00 01" "Cycle Colors, Play Music Playlist, Cancel"
 
 write_bytes 00 00 00 01 00 00
 open_window
-eh_check "no colour flag on: only the sound's mark, where the first box is" \
-    test "$(marks)" = "$sound"
+eh_check "no colour flag on: no radio button marked, only the sound" test "$(marks)" = "$sound"
 keys Return
-closes "OK untouched"
-eh_check "no colour flag on: OK writes the file back as it came" \
-    test "$(bytes)" = "00 00 00 01 00 00"
-
+closes_with "00 00 00 01 00 00" "no colour flag on, OK"
 write_bytes 02 01 00 ff
 open_window
 shown=$(marks)
-eh_check "02 01 00 FF: only Yellow's mark, right of Standard's in its row ($shown)" \
+eh_check "02 01 00 FF: one mark, right of Standard's in its row ($shown)" \
     test "$(wc -l <<<"$shown")" = 1 -a "${shown#*,}" = "${standard#*,}" -a "${shown%,*}" -gt "${standard%,*}"
 keys Return
-closes "02 01 00 FF"
-eh_check "OK untouched keeps 02 and FF, the missing bytes FF ($(bytes))" \
-    test "$(bytes)" = "02 01 00 ff ff ff"
+closes_with "02 01 00 ff ff ff" "02 01 00 FF, OK"
 open_window
 keys alt+s alt+e Return
-closes "02 01 00 FF FF FF, Standard and Sound clicked"
-eh_check "clicked, 02 and FF give way to what was clicked ($(bytes))" \
-    test "$(bytes)" = "01 00 00 01 ff ff"
+closes_with "01 00 00 01 ff ff" "02 01 00 FF FF FF, Standard, Play Sound Effects, OK"
 
-# --- the user's own files, and the preview ---
 open_window
-opened=$EH_LINUX_DIR/opened
-# A button pressed with its mnemonic stays down a quarter of a second, and takes no key then.
+# A button pressed with its mnemonic stays down a quarter of a second, taking no key meanwhile.
 keys alt+m
 eh_until 10 grep -qs motd "$opened"
 keys alt+p
 eh_until 10 grep -qs pls "$opened"
 own=$XDG_CONFIG_HOME/emberhall/fire_data
-eh_check "Edit Messages copies the shipped messages" cmp -s "$own/motd.txt" "$EH_DATA/fire_data/motd.txt"
-eh_check "Edit Playlist copies the shipped playlist" test -f "$own/pls.txt"
-eh_check "and both are handed to xdg-open ($(sort "$opened" | xargs))" \
-    test "$(sort "$opened" | xargs)" = "$own/motd.txt $own/pls.txt"
+eh_check "Edit Messages and Edit Playlist copy the shipped files and hand them to xdg-open" \
+    eval 'cmp -s "$own/motd.txt" "$EH_DATA/fire_data/motd.txt" && test -f "$own/pls.txt" &&
+        test "$(sort "$opened" | xargs)" = "$own/motd.txt $own/pls.txt"'
 xdotool mousemove 5 5
 keys alt+l alt+v
 eh_until 10 pgrep -P "$EH_PID" -x emberhall >/dev/null
 preview=$(pgrep -P "$EH_PID" -x emberhall)
 run=$(tr '\0' ' ' </proc/"$preview"/cmdline)
-eh_check "Preview runs the saver beside it with the window's choices, unsaved ($run)" \
+eh_check "Preview runs the saver beside it with the unsaved choices ($run)" \
     test "$run" = "$EH_PROGRAM --fullscreen --color cycle --sound --no-music --no-sparks "
 eh_check "the preview shows the fire full screen" eh_wait_fire 1024x40+0+720 15
 xdotool mousemove 300 300
 eh_check "moving the mouse ends the preview" eh_until 10 bash -c "! kill -0 $preview 2>/dev/null"
 xdotool windowfocus --sync "$window"
 keys Escape
-closes "after the preview"
-eh_check "the preview saved nothing" test "$(bytes)" = "01 00 00 01 ff ff"
+closes_with "01 00 00 01 ff ff" "after the preview, Escape"
 
-# --- a settings file and folder the user may not write ---
+# A folder and a file the user may not write.
 eh_nobody_home
 mkdir -p "$EH_NOBODY_HOME/.config/emberhall"
 cp "$dat" "$EH_NOBODY_HOME/.config/emberhall/emberhall.dat"
@@ -135,11 +117,9 @@ eh_until 10 windows_shown 1
 keys Return
 eh_check "OK where the file cannot be written: a message" eh_until 10 windows_shown 2
 said=$(tr -s '\n' ' ' <"$EH_LINUX_DIR/output")
-eh_check "a file it may not write: a message names it and the reason ($said)" \
-    grep -qF "could not be saved to $dat Cannot create $dat.new: Permission denied" <<<"$said"
-eh_check "and its own messages could not be made, it says where and why" \
-    grep -q "fire_data/motd.txt, could not be made: cannot create the folder .*Permission denied" "$EH_LINUX_DIR/output"
-eh_check "the old file stays as it was" test "$(bytes)" = "01 00 00 01 ff ff"
-eh_check "the window stays open for another try" kill -0 "$EH_PID"
+eh_check "the messages name the files and the reasons ($said)" eval '
+    grep -qF "could not be saved to $dat Cannot create $dat.new: Permission denied" <<<"$said" &&
+    grep -q "fire_data/motd.txt, could not be made: cannot create the folder .*: Permission denied" <<<"$said"'
+eh_check "the old file stays, and so does the window" test "$(bytes)" = "01 00 00 01 ff ff" -a -d /proc/"$EH_PID"
 
 exit "$EH_FAILURES"
