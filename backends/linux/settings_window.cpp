@@ -152,8 +152,7 @@ void onEffectToggled(GtkToggleButton* box, gpointer row) {
 void onEdit(GtkWidget* button, gpointer data) {
     const auto* file = static_cast<const EditableFile*>(data);
     GtkWidget* window = gtk_widget_get_toplevel(button);
-    const UserCopy copy =
-        userCopyOf(userDataDirectory(std::getenv), dataFiles(), file->name);
+    const UserCopy copy = userCopyOf(userDataDirectory(std::getenv), dataFiles(), file->name);
     if (!copy.reason.empty()) {
         warn(window, std::string("Your own copy of the ") + file->what + ", " + copy.path +
                          ", could not be made: " + copy.reason + ".");
@@ -193,7 +192,9 @@ void onOk(GtkWidget* button, gpointer) {
     gtk_widget_destroy(window);
 }
 
-void onCancel(GtkWidget* button, gpointer) { gtk_widget_destroy(gtk_widget_get_toplevel(button)); }
+void onCancel(GtkWidget* button, gpointer) {
+    gtk_widget_destroy(gtk_widget_get_toplevel(button));
+}
 
 // Escape is Cancel. Enter is OK, except on a push button, which Enter presses as usual.
 gboolean onKey(GtkWidget* window, GdkEventKey* event, gpointer ok) {

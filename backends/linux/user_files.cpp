@@ -35,8 +35,8 @@ UserCopy userCopyOf(const std::string& userDirectory, const DataFiles& files, co
     const fs::path target(copy.path);
     fs::create_directories(target.parent_path(), error);
     if (error) {
-        copy.reason = "cannot create the folder " + target.parent_path().string() + ": " +
-                      error.message();
+        copy.reason =
+            "cannot create the folder " + target.parent_path().string() + ": " + error.message();
         return copy;
     }
     const std::string shipped = shippedFile(userDirectory, files, name);
