@@ -4,10 +4,13 @@
 # the package's tree under /usr:
 #   libexec/xscreensaver/emberhall       where Debian's screen-saver hosts look for hacks
 #   bin/emberhall                        a link to it, for the PATH
+#   bin/emberhall-settings               the settings window
+#   share/applications/emberhall-settings.desktop   its entry in the desktop's settings menu
 #   share/emberhall/fire_fonts, fire_data   the default data, laid out as data/
 #   share/xscreensaver/config/emberhall.xml  its page in xscreensaver-settings
 #   share/applications/screensavers/emberhall.desktop   its entry for MATE's screen saver
-#   share/man/man6/emberhall.6.gz, share/doc/emberhall/{copyright,changelog.gz}
+#   share/man/man6/emberhall.6.gz, share/man/man1/emberhall-settings.1.gz
+#   share/doc/emberhall/{copyright,changelog.gz}
 #   share/lintian/overrides/emberhall     why two data files look like documentation
 set(EMBERHALL_PACKAGE_FILES ${PROJECT_SOURCE_DIR}/backends/linux/package)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -15,17 +18,22 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 # Debian's hardening, which lintian checks for: full RELRO with immediate binding, and the
 # fortified C library calls in everything the program is made of (they need the optimizer).
-foreach(target emberhall emberhall_linux emberhall_core)
+foreach(target emberhall emberhall-settings emberhall_linux emberhall_core)
     target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
 endforeach()
-target_link_options(emberhall PRIVATE -Wl,-z,relro -Wl,-z,now)
+foreach(program emberhall emberhall-settings)
+    target_link_options(${program} PRIVATE -Wl,-z,relro -Wl,-z,now)
+endforeach()
 
 install(TARGETS emberhall RUNTIME DESTINATION libexec/xscreensaver)
+install(TARGETS emberhall-settings RUNTIME DESTINATION bin)
 # Stripped as Debian's own packages are, the compilers' notes (.comment) included.
 find_program(OBJCOPY_PROGRAM objcopy REQUIRED)
-install(CODE "execute_process(COMMAND ${OBJCOPY_PROGRAM} --strip-unneeded --remove-section=.comment
-                  --remove-section=.note \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/libexec/xscreensaver/emberhall\"
-                  COMMAND_ERROR_IS_FATAL ANY)")
+foreach(program libexec/xscreensaver/emberhall bin/emberhall-settings)
+    install(CODE "execute_process(COMMAND ${OBJCOPY_PROGRAM} --strip-unneeded --remove-section=.comment
+                      --remove-section=.note \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${program}\"
+                      COMMAND_ERROR_IS_FATAL ANY)")
+endforeach()
 file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/package)
 file(CREATE_LINK ../libexec/xscreensaver/emberhall ${CMAKE_CURRENT_BINARY_DIR}/package/emberhall
      SYMBOLIC)
@@ -38,6 +46,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/fire_data/fire.wav
 install(FILES ${EMBERHALL_PACKAGE_FILES}/emberhall.xml DESTINATION share/xscreensaver/config)
 install(FILES ${EMBERHALL_PACKAGE_FILES}/emberhall.desktop
         DESTINATION share/applications/screensavers)
+install(FILES ${EMBERHALL_PACKAGE_FILES}/emberhall-settings.desktop DESTINATION share/applications)
 # The copyright file is how the package carries the licences (Debian's tools frown on a LICENSE
 # beside it): the project's own for everything, and one Files paragraph for each third-party file
 # in the source, whose licence text is a License paragraph at its end.
@@ -49,7 +58,8 @@ install(FILES ${EMBERHALL_PACKAGE_FILES}/lintian-overrides DESTINATION share/lin
 # header (so the same sources give the same package).
 find_program(GZIP_PROGRAM gzip REQUIRED)
 set(EMBERHALL_GZIPPED)
-foreach(pair "emberhall.6;emberhall.6.gz" "changelog;changelog.gz")
+foreach(pair "emberhall.6;emberhall.6.gz" "emberhall-settings.1;emberhall-settings.1.gz"
+             "changelog;changelog.gz")
     list(GET pair 0 source)
     list(GET pair 1 zipped)
     add_custom_command(
@@ -62,6 +72,7 @@ foreach(pair "emberhall.6;emberhall.6.gz" "changelog;changelog.gz")
 endforeach()
 add_custom_target(emberhall_package_files DEPENDS ${EMBERHALL_GZIPPED})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/package/emberhall.6.gz DESTINATION share/man/man6)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/package/emberhall-settings.1.gz DESTINATION share/man/man1)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/package/changelog.gz DESTINATION share/doc/emberhall)
 
 set(CPACK_GENERATOR DEB)
@@ -72,10 +83,12 @@ set(CPACK_PACKAGE_CONTACT "The Emberhall developers <emberhall@example.org>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# dpkg-shlibdeps finds what the program links; SDL2 is loaded at run time for the sound, which
-# it cannot see, so it is named here.
+# dpkg-shlibdeps finds what the programs link (GTK 3 for the settings window); SDL2 is loaded at
+# run time for the sound, which it cannot see, so it is named here. The settings window opens
+# the user's messages and playlist through xdg-open, and says so when it is missing.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-2.0-0")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | mate-screensaver")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fire screen saver with messages, a fire sound and music")
@@ -87,7 +100,8 @@ crackling fire sound and your own playlist of MP3 and WAV files can play
 along.
 .
 It runs under the XScreenSaver daemon and MATE's screen saver, or in a window
-of its own.")
+of its own. Its settings window, Emberhall Settings, chooses the colours and
+effects and opens your messages and playlist for editing.")
 include(CPack)
 
 # Built with everything else, so the tests always have a fresh package. CPack's install step
@@ -96,7 +110,7 @@ include(CPack)
 add_custom_target(deb ALL
     COMMAND ${CMAKE_CPACK_COMMAND} -G DEB --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake
             > ${CMAKE_BINARY_DIR}/cpack-deb.log
-    DEPENDS emberhall emberhall_package_files
+    DEPENDS emberhall emberhall-settings emberhall_package_files
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     COMMENT "Making emberhall_${PROJECT_VERSION}_<arch>.deb"
     VERBATIM)

@@ -11,7 +11,7 @@ EH_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     nsis
     libfreetype-dev fonts-dejavu-core libstb-dev libsndfile1-dev
-    libx11-dev libxext-dev libmpg123-dev libsdl2-2.0-0 strace
+    libx11-dev libxext-dev libmpg123-dev libsdl2-2.0-0 libgtk-3-dev strace
     xscreensaver xscreensaver-data mate-screensaver dbus-x11 lintian dpkg-dev
 )
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 // "-root" and "--root" are the same option.
@@ -13,14 +14,26 @@ std::string optionName(const std::string& word) {
     return {};
 }
 
+// The words of --color.
+constexpr std::pair<const char*, ColorOption> colorWords[] = {{"standard", ColorOption::standard},
+                                                              {"yellow", ColorOption::yellow},
+                                                              {"cycle", ColorOption::cycle},
+                                                              {"none", ColorOption::none}};
+
 std::optional<ColorOption> parseColor(const std::string& text) {
-    if (text == "standard")
-        return ColorOption::standard;
-    if (text == "yellow")
-        return ColorOption::yellow;
-    if (text == "cycle")
-        return ColorOption::cycle;
+    for (const auto& [word, color] : colorWords) {
+        if (text == word)
+            return color;
+    }
     return std::nullopt;
+}
+
+const char* colorWord(ColorOption color) {
+    for (const auto& [word, option] : colorWords) {
+        if (option == color)
+            return word;
+    }
+    return "none";
 }
 } // namespace
 
@@ -105,7 +118,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
             const auto text = value();
             o.color = text ? parseColor(*text) : std::nullopt;
             if (!o.color) {
-                parsed.error = "--color takes standard, yellow or cycle";
+                parsed.error = "--color takes standard, yellow, cycle or none";
                 return parsed;
             }
         } else if (name == "sound" || name == "no-sound") {
@@ -130,7 +143,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
 }
 
 Settings withOptions(Settings settings, const LinuxOptions& options) {
-    if (options.color) {
+    if (options.color) { // none leaves all three off
         settings.standardColor = *options.color == ColorOption::standard ? 1 : 0;
         settings.yellowColor = *options.color == ColorOption::yellow ? 1 : 0;
         settings.cycleColors = *options.color == ColorOption::cycle ? 1 : 0;
@@ -142,6 +155,19 @@ Settings withOptions(Settings settings, const LinuxOptions& options) {
     if (options.sparks)
         settings.randomSparks = *options.sparks ? 1 : 0;
     return settings;
+}
+
+std::vector<std::string> optionsShowing(const Settings& settings) {
+    // Only a flag of exactly 1 is on; 02 or FF shows as off in the saver, and so here.
+    auto onOrOff = [](int32_t flag, const std::string& name) {
+        return isOn(flag) ? "--" + name : "--no-" + name;
+    };
+    return {"--fullscreen",
+            "--color",
+            colorWord(fireColorOf(settings)),
+            onOrOff(settings.soundEffects, "sound"),
+            onOrOff(settings.musicPlaylist, "music"),
+            onOrOff(settings.randomSparks, "sparks")};
 }
 
 WindowPlan planWindow(const LinuxOptions& options, const char* xscreensaverWindow) {
@@ -185,8 +211,9 @@ On a Wayland desktop with a layer shell (sway, Hyprland, KDE Plasma, labwc, Wayf
                          ~/.config/autostart); --remove-from-session takes it away
 
 What it shows and plays (over the settings in ~/.config/emberhall/emberhall.dat):
-  --color standard|yellow|cycle
-                         red-yellow fire, yellow-white fire, or a slow swing between them
+  --color standard|yellow|cycle|none
+                         red-yellow fire, yellow-white fire, a slow swing between them,
+                         or no colour at all (black fire under the messages)
   --sound, --no-sound    the crackling fire sound
   --music, --no-music    the playlist in ~/.config/emberhall/fire_data/pls.txt
   --sparks, --no-sparks  now and then a burst of sparks

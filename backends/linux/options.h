@@ -9,7 +9,9 @@
 
 #include "settings/settings.h"
 
-enum class ColorOption { standard, yellow, cycle };
+// --color: a colour choice as the settings make it; none is no colour in force, as a settings file
+// with no colour flag on gives (the fire stays black under the messages).
+using ColorOption = FireColor;
 
 struct LinuxOptions {
     bool help = false;
@@ -49,6 +51,10 @@ std::optional<unsigned long> parseWindowId(const std::string& text);
 // The settings of the file with this run's options laid over them; a colour option leaves
 // exactly its own colour flag on, as the settings dialog does.
 Settings withOptions(Settings settings, const LinuxOptions& options);
+
+// The options that make a run show exactly these settings whatever the settings file holds: a
+// full-screen run of the settings window's preview.
+std::vector<std::string> optionsShowing(const Settings& settings);
 
 // Where the picture goes: the first that applies of --window-id, $XSCREENSAVER_WINDOW (set by
 // the XScreenSaver daemon and by MATE's screen saver), --root, else a window of our own.

@@ -4,14 +4,11 @@
 // file only on OK. Closing it in any way posts the quit message that ends configuration mode.
 #include <windows.h>
 
+#include "settings/settings_choices.h" // the colour choices
+
 // The dialog procedure. Returns 0 for every message, the initialisation included, so the system
 // gives no control the focus at the start and does its default dialog handling for everything.
 INT_PTR CALLBACK configDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The colour choices, as the radio buttons order them.
-constexpr int standardChoice = 0;
-constexpr int yellowChoice = 1;
-constexpr int cycleChoice = 2;
 
 // Shows the choice in the radio buttons and stores it in the three colour flags; any other
 // value than the three choices does nothing.

@@ -88,6 +88,27 @@ TEST(LinuxOptions, lieOverTheSettingsFileForThisRunOnly) {
     EXPECT_EQ(fireColorOf(run), FireColor::standard);
 }
 
+// The preview of the settings window: whatever file the run finds, it shows what the window's
+// flags would give once saved, 02 and FF (off) and no colour at all (a black fire) included.
+TEST(LinuxOptions, optionsShowingASetOfFlagsOverrideAnyFile) {
+    const Settings shown[] = {{1, 1, 0, 1, 0, 0}, {2, 0xFF, 1, 2, 1, 0xFF}, {0, 0, 0, -1, 0, 1}};
+    const Settings files[] = {{}, {0, 1, 0, 0, 1, 1}};
+    for (const Settings& flags : shown) {
+        const std::vector<std::string> words = optionsShowing(flags);
+        ASSERT_EQ(words.at(0), "--fullscreen");
+        for (const Settings& file : files) {
+            const Settings run = withOptions(file, parsed(words));
+            EXPECT_EQ(fireColorOf(run), fireColorOf(flags)) << words[2];
+            EXPECT_EQ(isOn(run.soundEffects), isOn(flags.soundEffects)) << words[3];
+            EXPECT_EQ(isOn(run.musicPlaylist), isOn(flags.musicPlaylist)) << words[4];
+            EXPECT_EQ(isOn(run.randomSparks), isOn(flags.randomSparks)) << words[5];
+        }
+    }
+    EXPECT_EQ(optionsShowing({0, 0, 0, -1, 0, 1}),
+              (std::vector<std::string>{"--fullscreen", "--color", "none", "--no-sound",
+                                        "--no-music", "--sparks"}));
+}
+
 TEST(LinuxDataFiles, theUsersOwnComeFirstThenTheCheckoutThenTheSystems) {
     const DataFiles files = linuxDataFiles(
         environmentOf({{"XDG_CONFIG_HOME", "/home/ann/conf/"}, {"HOME", "/home/ann"},

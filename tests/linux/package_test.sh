@@ -47,6 +47,8 @@ for path in /usr/libexec/xscreensaver/emberhall /usr/bin/emberhall \
     /usr/share/emberhall/fire_data/motd.txt /usr/share/emberhall/fire_data/pls.txt \
     /usr/share/xscreensaver/config/emberhall.xml \
     /usr/share/applications/screensavers/emberhall.desktop \
+    /usr/bin/emberhall-settings /usr/share/applications/emberhall-settings.desktop \
+    /usr/share/man/man1/emberhall-settings.1.gz \
     /usr/share/man/man6/emberhall.6.gz /usr/share/doc/emberhall/copyright \
     /usr/share/doc/emberhall/changelog.gz; do
     eh_check "the package holds $path" grep -qx "$path" <<<"$files"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "settings/settings_choices.h"
 #include "seams/data_files.h"
 #include "test_support.h"
 
@@ -228,6 +229,35 @@ TEST_F(SettingsStore, aPathLongerThan259CharactersIsTheEmptyPath) {
 TEST_F(SettingsStore, aDirectoryThatCannotBeHadGivesTheEmptyPath) {
     useDataFiles(DataFiles{{""}});
     EXPECT_EQ(dataFilePath("emberhall.dat"), "");
+}
+
+// What every settings dialog shows and stores: a control is checked only for a flag of exactly 1,
+// and a click stores only its own control's flags, so untouched ones go back as they came.
+TEST_F(SettingsStore, aDialogMarksOnlyFlagsOfExactlyOneAndShowingChangesNothing) {
+    setFlags({2, 0xFF, 1, 1, 2, -1});
+    const SettingsMarks marks = marksOf(currentSettings());
+    EXPECT_EQ(marks.color, FireColor::cycle);
+    EXPECT_TRUE(marks.soundEffects);
+    EXPECT_FALSE(marks.musicPlaylist || marks.randomSparks);
+    EXPECT_EQ(currentFlags(), (Flags{2, 0xFF, 1, 1, 2, -1}));
+}
+
+TEST_F(SettingsStore, aDialogClickStoresOnlyItsOwnFlags) {
+    setFlags({2, 0xFF, -1, 2, 0xFF, -1});
+    const auto yellow = chooseColor(yellowChoice);
+    ASSERT_TRUE(yellow);
+    EXPECT_EQ((Flags{yellow->standard, yellow->yellow, yellow->cycle}), (Flags{0, 1, 0}));
+    EXPECT_EQ(currentFlags(), (Flags{0, 1, 0, 2, 0xFF, -1}));
+    ASSERT_TRUE(chooseColor(cycleChoice));
+    for (int outside : {-1, 3})
+        EXPECT_FALSE(chooseColor(outside)) << outside;
+    takeCheckState(Effect::musicPlaylist, 1);
+    takeCheckState(Effect::randomSparks, 0);
+    EXPECT_EQ(currentFlags(), (Flags{0, 0, 1, 2, 1, 0}));
+    // An undecided box, or any state but 0 and 1, stores nothing.
+    for (long long state : {2LL, -1LL, 0x100000001LL})
+        takeCheckState(Effect::soundEffects, state);
+    EXPECT_EQ(soundEffects(), 2);
 }
 
 TEST(DataFilePath, joinsTheDirectoryAndTheNameWithASlashChangingNothing) {
