@@ -2,6 +2,7 @@
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrender.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -25,7 +26,61 @@ struct X11Console final : PixelConsole {
     XShmSegmentInfo shm{};
     bool shared = false;
     bool sharedTried = false;
+    // With RENDER the picture goes to the server at its own size, into a pixmap, and the server
+    // scales it onto the window; the image then stays the picture's size.
+    bool rendered = false;
+    Pixmap pixmap = 0;
+    Picture source = 0;
+    Picture target = 0;
+    int windowWidth = 0;
+    int windowHeight = 0;
 };
+
+// The server scales the picture to the window: a transform from window to picture pixels,
+// nearest neighbour, as our own stretch does.
+void setRenderScale(Display* display, X11Console& console, int width, int height) {
+    console.windowWidth = width;
+    console.windowHeight = height;
+    if (width <= 0 || height <= 0)
+        return;
+    XTransform transform{};
+    transform.matrix[0][0] = XDoubleToFixed(double(console.pictureWidth) / width);
+    transform.matrix[1][1] = XDoubleToFixed(double(console.pictureHeight) / height);
+    transform.matrix[2][2] = XDoubleToFixed(1.0);
+    XRenderSetPictureTransform(display, console.source, &transform);
+}
+
+// Sets up the server's scaling when it offers RENDER and knows the window's visual; false
+// otherwise (our own stretch then does it).
+bool startRender(Display* display, X11Console& console, int width, int height) {
+    int event = 0, error = 0;
+    if (!XRenderQueryExtension(display, &event, &error))
+        return false;
+    XRenderPictFormat* format = XRenderFindVisualFormat(display, console.visual);
+    if (!format)
+        return false;
+    const X11ErrorTrap trap(display);
+    console.pixmap = XCreatePixmap(display, console.window, unsigned(console.pictureWidth),
+                                   unsigned(console.pictureHeight), unsigned(console.depth));
+    console.source = XRenderCreatePicture(display, console.pixmap, format, 0, nullptr);
+    console.target = XRenderCreatePicture(display, console.window, format, 0, nullptr);
+    XRenderSetPictureFilter(display, console.source, FilterNearest, nullptr, 0);
+    setRenderScale(display, console, width, height);
+    XSync(display, False);
+    return trap.passed();
+}
+
+void stopRender(Display* display, X11Console& console) {
+    if (console.target)
+        XRenderFreePicture(display, console.target);
+    if (console.source)
+        XRenderFreePicture(display, console.source);
+    if (console.pixmap)
+        XFreePixmap(display, console.pixmap);
+    console.target = console.source = 0;
+    console.pixmap = 0;
+    console.rendered = false;
+}
 
 // Pixels of 32 bits in the image of a window of this depth.
 bool hasThirtyTwoBitPixels(Display* display, int depth) {
@@ -148,7 +203,13 @@ void X11FrameOutput::openConsole(PixelConsole* base, NativeWindow window, int32_
     console->pictureWidth = width;
     console->pictureHeight = height;
     console->gc = XCreateGC(display_, console->window, 0, nullptr);
-    makeImage(display_, *console, attributes.width, attributes.height);
+    console->rendered = startRender(display_, *console, attributes.width, attributes.height);
+    if (!console->rendered)
+        stopRender(display_, *console);
+    if (console->rendered)
+        makeImage(display_, *console, width, height);
+    else
+        makeImage(display_, *console, attributes.width, attributes.height);
     console->open = console->image != nullptr;
 }
 
@@ -156,6 +217,11 @@ void X11FrameOutput::resizeConsole(PixelConsole* base, int width, int height) {
     auto* console = static_cast<X11Console*>(base);
     if (!console || !console->gc)
         return;
+    if (console->rendered) {
+        if (width != console->windowWidth || height != console->windowHeight)
+            setRenderScale(display_, *console, width, height);
+        return;
+    }
     if (console->image && console->image->width == width && console->image->height == height)
         return;
     makeImage(display_, *console, width, height);
@@ -170,12 +236,16 @@ void X11FrameOutput::updateConsole(PixelConsole* base) {
     XImage* image = console->image;
     console->scaler.scale(console->handed->pixels, reinterpret_cast<uint32_t*>(image->data),
                           std::size_t(image->bytes_per_line) / sizeof(uint32_t));
+    const Drawable to = console->rendered ? console->pixmap : console->window;
     if (console->shared)
-        XShmPutImage(display_, console->window, console->gc, image, 0, 0, 0, 0,
-                     unsigned(image->width), unsigned(image->height), False);
+        XShmPutImage(display_, to, console->gc, image, 0, 0, 0, 0, unsigned(image->width),
+                     unsigned(image->height), False);
     else
-        XPutImage(display_, console->window, console->gc, image, 0, 0, 0, 0,
-                  unsigned(image->width), unsigned(image->height));
+        XPutImage(display_, to, console->gc, image, 0, 0, 0, 0, unsigned(image->width),
+                  unsigned(image->height));
+    if (console->rendered)
+        XRenderComposite(display_, PictOpSrc, console->source, None, console->target, 0, 0, 0, 0, 0,
+                         0, unsigned(console->windowWidth), unsigned(console->windowHeight));
     // The server has read the picture once this returns, so the next frame may overwrite it.
     XSync(display_, False);
 }
@@ -193,6 +263,7 @@ void X11FrameOutput::destroyConsole(PixelConsole* base) {
         return;
     if (display_) {
         releaseImage(display_, *console);
+        stopRender(display_, *console);
         if (console->gc)
             XFreeGC(display_, console->gc);
     }
@@ -201,4 +272,8 @@ void X11FrameOutput::destroyConsole(PixelConsole* base) {
 
 bool X11FrameOutput::usesSharedMemory(const PixelConsole* console) {
     return console && static_cast<const X11Console*>(console)->shared;
+}
+
+bool X11FrameOutput::scaledByServer(const PixelConsole* console) {
+    return console && static_cast<const X11Console*>(console)->rendered;
 }

@@ -1,8 +1,10 @@
 #pragma once
-// The frame output on Linux: an X11 window. The picture is stretched to the window's size
-// (nearest neighbour) and follows its resizes; it goes to the server through shared memory
-// (MIT-SHM) when the server offers it and the display is local, and with plain XPutImage
-// otherwise (a remote display).
+// The frame output on Linux: an X11 window. The picture fills the window and follows its
+// resizes, nearest neighbour. Where the server has the RENDER extension, the picture goes to it
+// at its own size, 1024 x 768, and the server scales it (on a GPU-backed server at no cost to
+// anyone; the program's own work then does not grow with the screen); elsewhere we stretch it
+// to the window's size ourselves. It travels through shared memory (MIT-SHM) when the server
+// offers it and the display is local, and with plain XPutImage otherwise (a remote display).
 #include <X11/Xlib.h>
 
 #include "linux/picture_scaler.h"
@@ -30,6 +32,8 @@ class X11FrameOutput final : public FrameOutput {
     void resizeConsole(PixelConsole* console, int width, int height);
     // Whether pictures travel through shared memory (for the measurement and the tests).
     static bool usesSharedMemory(const PixelConsole* console);
+    // Whether the server scales the picture (RENDER).
+    static bool scaledByServer(const PixelConsole* console);
 
     // Whether a window of this visual and depth can be drawn into.
     static bool visualSupported(Display* display, const Visual* visual, int depth);

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "linux/wayland_protocols.h"
-#include "xdg-shell-client-protocol.h"
+#include <xdg-shell-client-protocol.h>
 
 namespace {
 extern const wl_interface virtualPointerInterface;

@@ -98,7 +98,16 @@ refuses "no DISPLAY" "DISPLAY is not set" env -u DISPLAY "$EH_PROGRAM"
 refuses "a display that is not there" 'cannot open the display ":77"' env DISPLAY=:77 "$EH_PROGRAM"
 refuses "a window that does not exist" "no window 0x7fffff" "$EH_PROGRAM" --window-id 0x7fffff
 refuses "an unknown option" "unknown option '--frobnicate'" "$EH_PROGRAM" --frobnicate
+refuses "--overlay without Wayland" "WAYLAND_DISPLAY is not set" env -u WAYLAND_DISPLAY "$EH_PROGRAM" --overlay
+refuses "--idle without a time" "minutes (5) or seconds (30s)" "$EH_PROGRAM" --idle 0
 "$EH_PROGRAM" --help >"$EH_LINUX_DIR/output" 2>&1
 eh_check "--help lists the options and ends with 0" grep -q -- "--no-sparks" "$EH_LINUX_DIR/output"
+
+# --- a server without RENDER: the program stretches the picture itself ---
+eh_stop_xvfb
+EH_XVFB_OPTIONS="-extension RENDER" eh_start_xvfb 1280x1024
+eh_linux_start --root --data-dir "$EH_DATA"
+eh_check "without RENDER, --root: fire along the whole bottom of the screen" eh_wait_fire 1280x40+0+980
+eh_linux_end_with "$EH_PID" TERM "--root without RENDER"
 
 exit "$EH_FAILURES"

@@ -29,7 +29,7 @@ eh_prefix_ready() {
 }
 
 # Starts a private X server of the given size (default 1024x768), with $2 screens of that size
-# (default 1), and points DISPLAY at it.
+# (default 1), and points DISPLAY at it; $EH_XVFB_OPTIONS are passed on (-extension NAME).
 # -noreset keeps the server (and the pointer position) when its last client leaves.
 eh_start_xvfb() {
     local size=${1:-1024x768} count=${2:-1} screens=() n
@@ -39,7 +39,8 @@ eh_start_xvfb() {
     local fifo
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 7 "${screens[@]}" -noreset -nolisten tcp 7>"$fifo" 2>/dev/null &
+    # shellcheck disable=SC2086
+    Xvfb -displayfd 7 "${screens[@]}" -noreset -nolisten tcp ${EH_XVFB_OPTIONS:-} 7>"$fifo" 2>/dev/null &
     EH_XVFB_PID=$!
     local display
     read -r -t 20 display <"$fifo" || true
