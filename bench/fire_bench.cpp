@@ -55,6 +55,26 @@ void engineFrame(benchmark::State& state) {
     state.SetLabel(fireKernelName());
 }
 
+// The pass without AVX2, as processors without it and WebAssembly in a browser run it, on the
+// same warm fire, seeded as the engine seeds it.
+void blocksFrame(benchmark::State& state) {
+    FireEngine palettes(frameWidth, frameHeight, paletteSize);
+    palettes.blendPalettes(0);
+    ReferenceFire fire(frameWidth, frameHeight, paletteSize);
+    std::vector<uint32_t> pixels(frameWidth * frameHeight, 0);
+    randomSource().seed(1);
+    for (int i = 0; i < 768; ++i)
+        fire.step();
+    const int64_t fireCells = int64_t(frameWidth) * (frameHeight - 2);
+    for (auto _ : state) {
+        fire.seed();
+        diffuseHeatBlocks(fire.heat.data(), frameWidth, fireCells - 2);
+        renderHeatPlain(fire.heat.data(), fireCells, palettes.currentPalette().data(), paletteSize,
+                        pixels.data() + 2 * frameWidth);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+}
+
 void referenceFrame(benchmark::State& state) {
     FireEngine palettes(frameWidth, frameHeight, paletteSize);
     palettes.blendPalettes(0);
@@ -82,6 +102,7 @@ void blendFrame(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(engineFrame)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(blocksFrame)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(referenceFrame)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(blendFrame)->Unit(benchmark::kMicrosecond);
 

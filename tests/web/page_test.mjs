@@ -1,15 +1,16 @@
 // The page in Debian's Chromium, used as a visitor would, in one run: the fire in the standard
 // colours and a default message, the same heat grid as the native engine, sound after a click,
-// the settings panel's flag rules with a yellow fire that survives a reload, the message editor,
-// and the screen saver's ends of full screen.
+// the settings panel's flag rules with a yellow fire that survives a reload, a picked file that is
+// no sound, the message editor, and the screen saver's ends of full screen.
 //   node page_test.mjs SITE_DIRECTORY NATIVE_HEAT_CHECKSUM_TOOL
-import { chromium } from 'playwright-core';
-import { execFileSync, spawn } from 'node:child_process';
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { execFileSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { load, startBrowser, startServer } from './browser.mjs';
 
 const [site, checksumTool] = process.argv.slice(2);
+const fireSound = fileURLToPath(new URL('../../data/fire_data/fire.wav', import.meta.url));
 let passed = 0;
 let failed = 0;
 
@@ -17,21 +18,6 @@ function check(what, ok, detail = '') {
   console.log(`${ok ? 'ok  ' : 'FAIL'} - ${what}${ok || !detail ? '' : ` (${detail})`}`);
   if (ok) passed++;
   else failed++;
-}
-
-// A static server of its own on a free port; ended by its id at the end.
-async function startServer(directory) {
-  const server = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '0', '--directory', directory], {
-    stdio: ['ignore', 'pipe', 'ignore'],
-  });
-  const port = await new Promise((resolve, reject) => {
-    server.stdout.on('data', (text) => {
-      const found = /port (\d+)/.exec(String(text));
-      if (found) resolve(found[1]);
-    });
-    server.on('exit', () => reject(new Error('the static server did not start')));
-  });
-  return { pid: server.pid, url: `http://127.0.0.1:${port}/` };
 }
 
 // Means of the channels (0 ... 1) over a region of the canvas, and how many pixels have blue.
@@ -60,26 +46,14 @@ async function until(probe, test, seconds) {
   return value;
 }
 
-async function load(page, address) {
-  await page.goto(address);
-  await page.waitForFunction(() => window.emberhall && window.emberhall.ready, null, { timeout: 30000 });
-}
-
 const storedSettings = (page) => page.evaluate(() => localStorage.getItem('emberhall/emberhall.dat'));
 const bottom = (page) => region(page, 0, 720, 1024, 40);
 const yellowFire = (picture) => picture.g > 0.4 && picture.blue > 0;
 
 const server = await startServer(site);
-const profile = mkdtempSync(path.join(tmpdir(), 'emberhall-chromium-'));
-const browser = await chromium.launchPersistentContext(profile, {
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  viewport: { width: 1024, height: 768 },
-  args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-});
+const browser = await startBrowser();
 try {
-  const page = browser.pages()[0] || (await browser.newPage());
+  const page = browser.page;
   page.on('pageerror', (error) => check(`no error in the page: ${error.message}`, false));
   await load(page, server.url);
 
@@ -118,6 +92,13 @@ try {
   check('Yellow sets the colour flags and keeps the others', (await storedSettings(page)) === '000100010002', await storedSettings(page));
   check('the fire turns yellow', yellowFire(await until(() => bottom(page), yellowFire, 5)));
 
+  await page.locator('#tracks').setInputFiles([
+    { name: 'notes.txt', mimeType: 'text/plain', buffer: Buffer.from('no sound') },
+    { name: 'fire.wav', mimeType: 'audio/wav', buffer: readFileSync(fireSound) },
+  ]);
+  await page.waitForFunction(() => document.querySelector('#track-list').textContent === 'fire.wav');
+  check('a file that is no sound is left out, by name', (await page.locator('#note').textContent()).includes('notes.txt'));
+
   await page.locator('#messages input[type="text"]').first().fill('Warm hands');
   await page.locator('#messages input[type="number"]').first().fill('3');
   await page.getByRole('button', { name: 'Save the messages' }).click();
@@ -141,10 +122,11 @@ try {
   await page.mouse.move(600, 450);
   const left = await until(() => page.evaluate(() => !document.fullscreenElement), (out) => out, 3);
   check('a double click makes it full screen, moving the mouse ends that', entered && left, `${entered} ${left}`);
+} catch (error) {
+  check(`the run goes through: ${error.message}`, false);
 } finally {
   await browser.close();
-  process.kill(server.pid);
-  rmSync(profile, { recursive: true, force: true });
+  server.close();
 }
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed ? 1 : 0);
