@@ -5,7 +5,9 @@
 namespace {
 // Whether tick `now` has reached `deadline`, right across a wrap of the counter: the two are
 // never half the counter's range apart.
-bool reached(uint32_t now, uint32_t deadline) { return ticksSince(now, deadline) < 0x80000000u; }
+bool reached(uint32_t now, uint32_t deadline) {
+    return ticksSince(now, deadline) < 0x80000000u;
+}
 } // namespace
 
 int FramePacer::stepsDue(uint32_t now) {

@@ -23,6 +23,7 @@ uint64_t heatChecksum(uint32_t seed, int steps) {
 
 std::string heatChecksumText(uint32_t seed, int steps) {
     char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(heatChecksum(seed, steps)));
+    std::snprintf(text, sizeof text, "%016llx",
+                  static_cast<unsigned long long>(heatChecksum(seed, steps)));
     return text;
 }

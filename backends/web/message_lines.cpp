@@ -139,7 +139,8 @@ std::string scriptFromRows(const std::string& rows, const std::string& previous)
         const double seconds =
             tab == std::string::npos ? defaultSeconds : std::strtod(row.c_str() + tab + 1, nullptr);
         const auto kept = std::find_if(before.begin(), before.end(), [&](const Entry& entry) {
-            return plainText(entry.text) == plainText(text) && entry.hold == holdMilliseconds(seconds);
+            return plainText(entry.text) == plainText(text) &&
+                   entry.hold == holdMilliseconds(seconds);
         });
         const std::string entry = kept != before.end() ? format(*kept) : scriptEntry(text, seconds);
         if (!entry.empty())

@@ -11,7 +11,9 @@ uint32_t PageClock::tickCount() {
     return uint32_t(uint64_t(std::floor(now())));
 }
 
-uint32_t PageClock::calendarSeconds() { return uint32_t(uint64_t(calendar_() / 1000.0)); }
+uint32_t PageClock::calendarSeconds() {
+    return uint32_t(uint64_t(calendar_() / 1000.0));
+}
 
 void PageClock::pause() {
     if (pausedAt_ < 0)

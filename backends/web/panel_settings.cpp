@@ -1,7 +1,9 @@
 #include "web/panel_settings.h"
 
 namespace {
-unsigned bit(PanelControl control) { return 1u << unsigned(control); }
+unsigned bit(PanelControl control) {
+    return 1u << unsigned(control);
+}
 } // namespace
 
 unsigned checkedControls(const Settings& settings) {

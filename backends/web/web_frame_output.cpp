@@ -3,6 +3,7 @@
 #include <emscripten.h>
 
 #include <cstddef>
+#include <vector>
 
 namespace {
 class CanvasConsole final : public PixelConsole {
@@ -27,10 +28,12 @@ EM_JS(void, pageShowPicture, (const void* rgba, int width, int height), {
 // clang-format on
 } // namespace
 
-PixelConsole* WebFrameOutput::createConsole() { return new CanvasConsole; }
+PixelConsole* WebFrameOutput::createConsole() {
+    return new CanvasConsole;
+}
 
-void WebFrameOutput::openConsole(PixelConsole* console, NativeWindow, int32_t width,
-                                 int32_t height, PixelFormat*, int32_t) {
+void WebFrameOutput::openConsole(PixelConsole* console, NativeWindow, int32_t width, int32_t height,
+                                 PixelFormat*, int32_t) {
     auto* canvas = static_cast<CanvasConsole*>(console);
     if (!canvas || width <= 0 || height <= 0)
         return;

@@ -2,8 +2,6 @@
 // Frame output into the page's canvas. The console turns each picture from the saver's
 // 0x00RRGGBB words into the canvas's RGBA bytes and hands them to the page, which puts them into
 // its 1024 x 768 canvas; the page stretches the canvas over the window.
-#include <vector>
-
 #include "seams/frame_output.h"
 
 class WebFrameOutput final : public FrameOutput {

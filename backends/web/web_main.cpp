@@ -32,7 +32,9 @@ namespace {
 constexpr const char* userDirectory = "/user";
 constexpr const char* defaultDirectory = "/data";
 
-double calendarMilliseconds() { return double(std::time(nullptr)) * 1000.0; }
+double calendarMilliseconds() {
+    return double(std::time(nullptr)) * 1000.0;
+}
 
 PageClock& pageClock() {
     static PageClock clock(emscripten_get_now, calendarMilliseconds);
@@ -85,7 +87,9 @@ double fireFrameMilliseconds(int frames) {
 
 extern "C" {
 // From each display refresh: the steps due, drawn; returns how many.
-EMSCRIPTEN_KEEPALIVE int emberhall_draw() { return saver().drawDue(); }
+EMSCRIPTEN_KEEPALIVE int emberhall_draw() {
+    return saver().drawDue();
+}
 
 // The page was hidden (0) or shown again (1): the scene's clock stands still in between.
 EMSCRIPTEN_KEEPALIVE void emberhall_set_visible(int visible) {
@@ -118,7 +122,9 @@ EMSCRIPTEN_KEEPALIVE const char* emberhall_click(int control, int checked) {
 }
 
 // After the page changed the user's playlist: a new start, so the music begins with it.
-EMSCRIPTEN_KEEPALIVE void emberhall_restart() { saver().restart(); }
+EMSCRIPTEN_KEEPALIVE void emberhall_restart() {
+    saver().restart();
+}
 
 // The messages now in use, as the editor's rows ("text<TAB>seconds" lines).
 EMSCRIPTEN_KEEPALIVE const char* emberhall_message_rows() {
@@ -132,8 +138,9 @@ EMSCRIPTEN_KEEPALIVE const char* emberhall_set_message_rows(const char* rows) {
     const std::string script = scriptFromRows(rows ? rows : "", previous);
     const std::string path = std::string(userDirectory) + "/" + messageScriptFileName;
     UniqueFile file = openFile(path.c_str(), "wb");
-    const bool written = file && std::fwrite(script.data(), 1, script.size(), file.get()) == script.size() &&
-                         std::fclose(file.release()) == 0;
+    const bool written =
+        file && std::fwrite(script.data(), 1, script.size(), file.get()) == script.size() &&
+        std::fclose(file.release()) == 0;
     saver().restart();
     return answer(written ? "" : path + ": cannot be written");
 }

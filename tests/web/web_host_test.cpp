@@ -10,7 +10,8 @@
 
 namespace {
 // Refreshes every `period` ms for `milliseconds`, from tick `start`; the steps of each.
-std::vector<int> refreshes(FramePacer& pacer, double period, double milliseconds, uint32_t start = 0) {
+std::vector<int> refreshes(FramePacer& pacer, double period, double milliseconds,
+                           uint32_t start = 0) {
     std::vector<int> steps;
     for (double t = 0; t < milliseconds; t += period)
         steps.push_back(pacer.stepsDue(start + uint32_t(t)));
@@ -25,8 +26,12 @@ int total(const std::vector<int>& steps) {
 }
 
 double fakeNow = 0;
-double fakeMonotonic() { return fakeNow; }
-double fakeCalendar() { return 1.7e12; }
+double fakeMonotonic() {
+    return fakeNow;
+}
+double fakeCalendar() {
+    return 1.7e12;
+}
 } // namespace
 
 TEST(FramePacer, stepsOncePer15MillisecondsWhateverTheRefreshRate) {
@@ -70,7 +75,8 @@ TEST(MessageLines, wrapsEvenlyCentresAndPlacesAboveTheFire) {
     EXPECT_EQ(scriptEntry("Come in from the cold", 4.5), "Come+in+from-++the+cold 212 170 4500");
     EXPECT_EQ(scriptEntry("  Warm   hands ", 3), "Warm+hands 262 195 3000");
     // A word longer than a line is cut into even pieces; one line of 20 starts at x 12.
-    EXPECT_EQ(scriptEntry("Abcdefghijklmnopqrstuvwxy", 1), "Abcdefghijklm-nopqrstuvwxy 187 170 1000");
+    EXPECT_EQ(scriptEntry("Abcdefghijklmnopqrstuvwxy", 1),
+              "Abcdefghijklm-nopqrstuvwxy 187 170 1000");
     EXPECT_EQ(scriptEntry("abcdefghijklmnopqrst", 1), "abcdefghijklmnopqrst 12 195 1000");
 }
 
@@ -86,9 +92,11 @@ TEST(MessageLines, makesBadInputHarmless) {
 }
 
 TEST(MessageLines, keepsHandPlacedEntriesUnlessEditedAndReadsScriptsBack) {
-    const std::string script = "+++Come+in-from+the+cold 187 190 4500\nSweet+dreams 212 220 4000\nBroken 1 x 2\n";
+    const std::string script =
+        "+++Come+in-from+the+cold 187 190 4500\nSweet+dreams 212 220 4000\nBroken 1 x 2\n";
     const std::string rows = rowsFromScript(script);
-    EXPECT_EQ(rows, "Come in from the cold\t4.5\nSweet dreams\t4\n") << "reading stops at a broken entry";
+    EXPECT_EQ(rows, "Come in from the cold\t4.5\nSweet dreams\t4\n")
+        << "reading stops at a broken entry";
     EXPECT_EQ(scriptFromRows("Sweet dreams\t4\n\t3\nCome in from the cold\t4.5", script),
               "Sweet+dreams 212 220 4000\n+++Come+in-from+the+cold 187 190 4500\n");
     EXPECT_EQ(scriptFromRows("Sweet dreams\t6\nHello", script),

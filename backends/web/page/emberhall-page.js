@@ -477,6 +477,7 @@
     postRun: [
       () => {
         running = true;
+        if (document.hidden) Module._emberhall_set_visible(0); // opened in a background tab
         setInterval(pumpAudio, 100); // also while the display slows its refreshes down
         requestAnimationFrame(loop);
       },
