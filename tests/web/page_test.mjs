@@ -113,15 +113,30 @@ try {
   check('yellow survives a reload', (await checks())[1] && yellowFire(await until(() => bottom(page), yellowFire, 5)));
   check('so do the messages', (await page.locator('#messages input[type="text"]').first().inputValue()) === 'Warm hands');
 
-  // As a screen saver page: no button; moving the mouse ends full screen.
+  // As a screen saver page: no button; the mouse, its first two buttons and Escape end full screen.
   await load(page, server.url + '?saver');
   check('the saver page shows no settings button', await page.locator('#open-settings').evaluate((b) => getComputedStyle(b).opacity === '0'));
+  const fullscreen = () => page.evaluate(() => !!document.fullscreenElement);
+  const ends = {
+    'moving the mouse': () => page.mouse.move(600, 450),
+    'the first button': () => page.mouse.down({ button: 'left' }).then(() => page.mouse.up({ button: 'left' })),
+    'the second button': () => page.mouse.down({ button: 'right' }).then(() => page.mouse.up({ button: 'right' })),
+    Escape: () => page.keyboard.press('Escape'),
+  };
+  for (const [what, act] of Object.entries(ends)) {
+    await page.mouse.dblclick(512, 400);
+    const entered = await until(fullscreen, (full) => full, 3);
+    await page.waitForTimeout(500);
+    await act();
+    const left = !(await until(fullscreen, (full) => !full, 3));
+    check(`a double click makes it full screen, ${what} ends that`, entered && left, `${entered} ${left}`);
+  }
   await page.mouse.dblclick(512, 400);
-  const entered = await until(() => page.evaluate(() => !!document.fullscreenElement), (full) => full, 3);
   await page.waitForTimeout(500);
-  await page.mouse.move(600, 450);
-  const left = await until(() => page.evaluate(() => !document.fullscreenElement), (out) => out, 3);
-  check('a double click makes it full screen, moving the mouse ends that', entered && left, `${entered} ${left}`);
+  await page.mouse.wheel(0, 100);
+  await page.mouse.down({ button: 'middle' });
+  await page.mouse.up({ button: 'middle' });
+  check('the wheel and the middle button leave it full screen', await fullscreen());
 } catch (error) {
   check(`the run goes through: ${error.message}`, false);
 } finally {
