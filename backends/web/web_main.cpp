@@ -2,9 +2,10 @@
 // the page drives it through the functions below (its display loop, its visibility, its sound
 // queue, the settings panel and the message editor), all on the page's one thread.
 //
-// The page keeps the user's files (emberhall.dat, fire_data/motd.txt, fire_data/pls.txt) in
-// /user of the in-memory file system, restored from the browser's storage before main and
-// stored back after each change; the default data is built into the program under /data.
+// The user's files live in /user of the in-memory file system, found before the defaults that
+// are built into the program under /data. The page restores emberhall.dat and fire_data/motd.txt
+// from the browser's storage before main and stores them back after each change; it writes
+// fire_data/pls.txt for the tracks picked in this visit, which it keeps in /music.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -110,18 +111,18 @@ EMSCRIPTEN_KEEPALIVE unsigned emberhall_checked_controls() {
     return checkedControls(currentSettings());
 }
 
-// A click in the panel: changes the flags, saves them and starts the scene anew with them.
+// A click in the panel: changes the flags and saves them (the page then restarts the scene).
 // Returns the empty text, or why the settings could not be saved (naming the file).
 EMSCRIPTEN_KEEPALIVE const char* emberhall_click(int control, int checked) {
     if (control < int(PanelControl::standard) || control > int(PanelControl::sparks))
         return "";
     clickControl(PanelControl(control), checked != 0);
     const SettingsSave save = saveSettings(settingsFileName);
-    saver().restart();
     return answer(save.saved ? "" : save.path + ": " + save.reason);
 }
 
-// After the page changed the user's playlist: a new start, so the music begins with it.
+// After a change of the settings, the messages or the playlist: the scene starts anew with them
+// (the scene keeps what it was started with for its whole run).
 EMSCRIPTEN_KEEPALIVE void emberhall_restart() {
     saver().restart();
 }
@@ -131,8 +132,7 @@ EMSCRIPTEN_KEEPALIVE const char* emberhall_message_rows() {
     return answer(rowsFromScript(readWholeFile(dataFilePath(messageScriptFileName))));
 }
 
-// The editor's rows become the user's message script; the scene starts anew with them.
-// Returns the empty text, or why the script could not be written.
+// The editor's rows become the user's message script. Returns the empty text, or why the script could not be written.
 EMSCRIPTEN_KEEPALIVE const char* emberhall_set_message_rows(const char* rows) {
     const std::string previous = readWholeFile(dataFilePath(messageScriptFileName));
     const std::string script = scriptFromRows(rows ? rows : "", previous);
@@ -141,7 +141,6 @@ EMSCRIPTEN_KEEPALIVE const char* emberhall_set_message_rows(const char* rows) {
     const bool written =
         file && std::fwrite(script.data(), 1, script.size(), file.get()) == script.size() &&
         std::fclose(file.release()) == 0;
-    saver().restart();
     return answer(written ? "" : path + ": cannot be written");
 }
 

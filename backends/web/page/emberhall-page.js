@@ -293,6 +293,14 @@
 
   // --- the settings panel ---
 
+  // A new start of the scene warms the fire up again, which takes a moment: it waits until the
+  // panel has shown the change, and one start serves a quick run of changes.
+  let restartTimer = 0;
+  function restartSoon() {
+    clearTimeout(restartTimer);
+    restartTimer = setTimeout(() => Module._emberhall_restart(), 150);
+  }
+
   const controls = Array.from(panel.querySelectorAll('input[data-control]'));
 
   function showChecks() {
@@ -309,6 +317,7 @@
       say(reason ? `The settings could not be saved: ${reason}` : '');
       keepUserFiles();
       showChecks();
+      restartSoon();
     });
   }
 
@@ -344,13 +353,14 @@
     say(reason ? `The messages could not be saved: ${reason}` : 'Saved.');
     keepUserFiles();
     showMessages();
+    restartSoon();
   }
 
   function defaultMessages() {
     if (exists('/user/fire_data/motd.txt')) fs().unlink('/user/fire_data/motd.txt');
     keepUserFiles();
-    Module._emberhall_restart();
     showMessages();
+    restartSoon();
     say('');
   }
 
@@ -440,8 +450,7 @@
       }
     }
     fs().writeFile('/user/fire_data/pls.txt', paths.join('\n') + '\n');
-    Module._emberhall_restart();
-    showChecks();
+    restartSoon();
     const off = (Module._emberhall_checked_controls() & (1 << 4)) === 0;
     say(
       (refused.length ? `Left out, as they cannot be played: ${refused.join(', ')}. ` : '') +
@@ -452,7 +461,7 @@
   document.getElementById('tracks').addEventListener('change', (event) => useTracks(Array.from(event.target.files)));
   document.getElementById('forget-tracks').addEventListener('click', () => {
     forgetTracks();
-    Module._emberhall_restart();
+    restartSoon();
   });
   window.addEventListener('dragover', (event) => event.preventDefault());
   window.addEventListener('drop', (event) => {
