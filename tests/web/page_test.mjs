@@ -4,7 +4,7 @@
 // no sound, the message editor, and the screen saver's ends of full screen.
 //   node page_test.mjs SITE_DIRECTORY NATIVE_HEAT_CHECKSUM_TOOL
 import { execFileSync } from 'node:child_process';
-import { readFileSync } from 'node:fs';
+import { existsSync, readFileSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { load, startBrowser, startServer } from './browser.mjs';
@@ -67,6 +67,7 @@ try {
   check('a default message stands over the fire', shown.text.blue > 500, `${shown.text.blue} glyph pixels`);
   await page.screenshot({ path: path.join(site, '..', 'page-test.png') });
 
+  if (!existsSync(checksumTool)) throw new Error(`${checksumTool} is missing: build the native preset first`);
   for (const [seed, steps] of [[1, 300], [4242, 768]]) {
     const native = execFileSync(checksumTool, [String(seed), String(steps)]).toString().trim();
     const web = await page.evaluate(([s, n]) => window.emberhall.heatChecksum(s, n), [seed, steps]);
