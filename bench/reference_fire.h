@@ -14,6 +14,11 @@ struct ReferenceFire {
         : w(width), h(height), paletteSize(palette), heat(size_t(width) * height, 0) {}
 
     void step() {
+        seed();
+        diffuse();
+    }
+
+    void seed() {
         const int32_t b = w * (h - 2);
         for (int32_t i = 0; i < w; ++i) {
             const int32_t choice = randomSource().nextValue() % 10;
@@ -27,6 +32,9 @@ struct ReferenceFire {
                 for (int k = 0; k < 4; ++k)
                     heat[b + randomSource().nextValue() % w] = 0;
         }
+    }
+
+    void diffuse() {
         for (int32_t t = 1; t <= w * (h - 2) - 2; ++t) {
             int32_t sum = heat[t - 1] + heat[t] + heat[t + 1];
             sum += heat[t + w - 1] + heat[t + w + 1];

@@ -15,10 +15,21 @@ EH_PACKAGES=(
     xscreensaver xscreensaver-data mate-screensaver dbus-x11 lintian dpkg-dev
 )
 
+# The page for web browsers: only scripts/run --web and scripts/test build it.
+EH_WEB_PACKAGES=(emscripten)
+# Only the tests and a screenshot without a display need a browser: Debian's, driven by
+# playwright-core from tests/web (npm ci), which downloads no browser of its own.
+EH_BROWSER_PACKAGES=(chromium)
+
+# Installs the given packages that are missing; with none given, EH_PACKAGES.
 eh_install_missing() {
+    local wanted=("$@")
+    if [ "${#wanted[@]}" -eq 0 ]; then
+        wanted=("${EH_PACKAGES[@]}")
+    fi
     local missing=()
     local package
-    for package in "${EH_PACKAGES[@]}"; do
+    for package in "${wanted[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$package")
         fi

@@ -125,6 +125,19 @@ void queueEndNotifications(Library& lib, const Stream& stream) {
         lib.wake.notify_one();
 }
 
+// Runs the first queued notification outside the lock; the caller holds the lock and there is
+// one to run.
+void deliverNext(Library& lib, std::unique_lock<std::mutex>& guard) {
+    const Notification next = lib.pending.front();
+    lib.pending.pop_front();
+    lib.delivering = next.channel;
+    guard.unlock();
+    next.sync.proc(next.sync.handle, next.channel, 0, next.sync.user);
+    guard.lock();
+    lib.delivering = 0;
+    lib.delivered.notify_all();
+}
+
 void notifierLoop() {
     audioThreadBegin();
     Library& lib = library();
@@ -133,18 +146,15 @@ void notifierLoop() {
         lib.wake.wait(guard, [&] { return lib.stopping || !lib.pending.empty(); });
         if (lib.stopping)
             break;
-        const Notification next = lib.pending.front();
-        lib.pending.pop_front();
-        lib.delivering = next.channel;
-        guard.unlock();
-        next.sync.proc(next.sync.handle, next.channel, 0, next.sync.user);
-        guard.lock();
-        lib.delivering = 0;
-        lib.delivered.notify_all();
+        deliverNext(lib, guard);
     }
     guard.unlock();
     audioThreadEnd();
 }
+
+// Chosen by a host without threads (audioUseHostDelivery): no notifier thread is started, and
+// the host runs the notifications from its own loop.
+std::atomic<bool> hostDelivers{false};
 
 // --- decoding and resampling ---
 
@@ -227,8 +237,10 @@ bool audioInit(int32_t, uint32_t rate, uint32_t, void*, const void*) {
     lib.initialised = true;
     lib.rate = rate;
     lib.stopping = false;
-    lib.notifier = std::thread(notifierLoop);
-    lib.notifierId = lib.notifier.get_id();
+    if (!hostDelivers) {
+        lib.notifier = std::thread(notifierLoop);
+        lib.notifierId = lib.notifier.get_id();
+    }
     const auto openDevice = lib.platform.openDevice;
     guard.unlock();
     // Opened outside the lock: a device starts pulling at once.
@@ -414,6 +426,8 @@ void audioMixFrames(float* out, std::size_t frames, AudioMixObserver* observer) 
 }
 
 void audioWaitForNotifications() {
+    if (hostDelivers)
+        return audioDeliverNotifications(); // no one else would run them
     Library& lib = library();
     std::unique_lock guard(lib.lock);
     lib.delivered.wait(
@@ -442,4 +456,18 @@ void audioThreadBegin() {
 void audioThreadEnd() {
     if (const auto end = platformOf(library()).threadEnd)
         end();
+}
+
+// --- notifications run by the host ---
+
+void audioUseHostDelivery(bool on) { hostDelivers = on; }
+
+void audioDeliverNotifications() {
+    Library& lib = library();
+    std::unique_lock guard(lib.lock);
+    // The delivering thread may free the stream whose notification it runs without waiting for
+    // itself, as the notifier thread may.
+    lib.notifierId = std::this_thread::get_id();
+    while (!lib.pending.empty())
+        deliverNext(lib, guard);
 }

@@ -18,8 +18,15 @@ class AudioMixObserver {
 // notifications.
 void audioMixFrames(float* out, std::size_t frames, AudioMixObserver* observer = nullptr);
 
-// Waits until every queued end notification has run.
+// Waits until every queued end notification has run (runs them, under host delivery).
 void audioWaitForNotifications();
+
+// Host delivery, for a host without threads (a web page without shared memory): the library
+// then starts no thread of its own, and its end notifications run only when the host calls
+// audioDeliverNotifications, on the host's thread, typically right after it has pulled a block.
+// Chosen before audioInit; no other thread may deliver while it is on.
+void audioUseHostDelivery(bool on);
+void audioDeliverNotifications();
 
 // The platform's thread hooks, for a device's own thread: at its start and at its end.
 void audioThreadBegin();

@@ -22,6 +22,54 @@ void diffuseHeatPlain(int32_t* cells, int32_t width, int64_t lastTarget) {
     }
 }
 
+namespace {
+constexpr int blockLength = 256; // targets per block; a multiple of 8
+
+// Whether every term of the block's targets is 0: the terms lie in three spans, the block's own
+// row and the two below, each one cell wider at a side (the left neighbour apart).
+bool coldBlock(const int32_t* block, int64_t w) {
+    int32_t heat = block[w + blockLength] | block[2 * w + blockLength];
+    for (int j = 0; j <= blockLength; ++j)
+        heat |= block[j] | block[w - 1 + j] | block[2 * w - 1 + j];
+    return heat == 0;
+}
+} // namespace
+
+// The vector form's two savings in plain C++, for processors without AVX2 and for WebAssembly:
+// cold blocks are skipped, and the chain is broken into groups of four, whose weighted sums the
+// compiler is free to compute side by side.
+void diffuseHeatBlocks(int32_t* cells, int32_t width, int64_t lastTarget) {
+    const int64_t w = width;
+    int32_t weighted[blockLength];
+    int64_t t = 1;
+    int32_t left = cells[0];
+    for (; t + blockLength - 1 <= lastTarget; t += blockLength) {
+        int32_t* block = cells + t;
+        // A cold block with a cold left neighbour stays 0, and so does the neighbour it leaves.
+        if (left == 0 && coldBlock(block, w))
+            continue;
+        for (int j = 0; j < blockLength; j += 4) {
+            int32_t prefix = 0; // S0 + 8 S1 + 64 S2 + 512 S3, up to each target of the group
+            for (int k = 0; k < 4; ++k) {
+                const int32_t* c = block + j + k;
+                prefix += (c[0] + c[1] + c[w - 1] + c[w + 1] + c[2 * w - 1] + c[2 * w] + c[2 * w + 1])
+                          << (3 * k);
+                weighted[j + k] = prefix;
+            }
+        }
+        for (int j = 0; j < blockLength; j += 4) {
+            const int32_t p = left;
+            block[j] = (weighted[j] + p) >> 3;
+            block[j + 1] = (weighted[j + 1] + p) >> 6;
+            block[j + 2] = (weighted[j + 2] + p) >> 9;
+            left = (weighted[j + 3] + p) >> 12;
+            block[j + 3] = left;
+        }
+    }
+    // The rest one by one, from the last target written.
+    diffuseHeatPlain(cells + (t - 1), width, lastTarget - (t - 1));
+}
+
 void renderHeatPlain(const int32_t* cells, int64_t count, const uint32_t* palette,
                      uint32_t paletteSize, uint32_t* pixels) {
     const uint32_t top = paletteSize - 1;
@@ -33,8 +81,6 @@ void renderHeatPlain(const int32_t* cells, int64_t count, const uint32_t* palett
 
 #ifdef EMBERHALL_X86
 namespace {
-
-constexpr int blockLength = 256; // targets per block; a multiple of 8
 
 __attribute__((target("avx2"))) void diffuseHeatAvx2(int32_t* cells, int32_t width,
                                                      int64_t lastTarget) {
@@ -141,7 +187,7 @@ void diffuseHeat(int32_t* cells, int32_t width, int64_t lastTarget) {
     if (haveAvx2())
         return diffuseHeatAvx2(cells, width, lastTarget);
 #endif
-    diffuseHeatPlain(cells, width, lastTarget);
+    diffuseHeatBlocks(cells, width, lastTarget);
 }
 
 void renderHeat(const int32_t* cells, int64_t count, const uint32_t* palette, uint32_t paletteSize,
@@ -158,5 +204,5 @@ const char* fireKernelName() {
     if (haveAvx2())
         return "avx2";
 #endif
-    return "plain";
+    return "blocks";
 }

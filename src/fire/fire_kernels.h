@@ -9,6 +9,8 @@
 // only term already updated in the pass.
 void diffuseHeat(int32_t* cells, int32_t width, int64_t lastTarget);
 void diffuseHeatPlain(int32_t* cells, int32_t width, int64_t lastTarget);
+// The fast form without vector instructions: what diffuseHeat runs where AVX2 is missing.
+void diffuseHeatBlocks(int32_t* cells, int32_t width, int64_t lastTarget);
 
 // pixels[i] = palette[min(unsigned(cells[i]), paletteSize - 1)] for i in 0 ... count-1.
 void renderHeat(const int32_t* cells, int64_t count, const uint32_t* palette, uint32_t paletteSize,
@@ -16,5 +18,6 @@ void renderHeat(const int32_t* cells, int64_t count, const uint32_t* palette, ui
 void renderHeatPlain(const int32_t* cells, int64_t count, const uint32_t* palette,
                      uint32_t paletteSize, uint32_t* pixels);
 
-// Which form diffuseHeat and renderHeat use on this processor ("avx2" or "plain").
+// Which form diffuseHeat and renderHeat use on this processor: "avx2", or "blocks" (the pass
+// of diffuseHeatBlocks with the plain render).
 const char* fireKernelName();

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "audio/audio_library.h"
+#include "audio/audio_mixing.h"
 #include "audio_test_support.h"
 #include "sound/audio_player.h"
 #include "sound/sound_steps.h"
@@ -103,6 +104,26 @@ TEST_F(SoundSteps, playsThePlaylistInOrderThenFromTheTop) {
         resetSoundForTesting();
         audioUsePlatform(captureAudioPlatform());
     }
+}
+
+// A host without threads (a web page) runs the notifications itself: the playlist moves on only
+// when it does, on its thread, where freeing the track that ended must not wait for itself.
+TEST_F(SoundSteps, underHostDeliveryThePlaylistMovesOnWhenTheHostDelivers) {
+    audioUseHostDelivery(true);
+    options(0, 1);
+    const std::string first = track("first.wav"), second = track("second.wav");
+    writePlaylist(first + "\n" + second + "\n");
+    openAudio(currentSettings());
+    startMusic(currentSettings());
+    std::vector<float> block(2 * trackPeriod);
+    audioMixFrames(block.data(), trackPeriod);
+    EXPECT_EQ(currentTrackName(), first);
+    audioDeliverNotifications();
+    EXPECT_EQ(currentTrackName(), second);
+    audioCaptureAdvance(trackPeriod); // the device's wait for the notifications runs them
+    EXPECT_EQ(currentTrackName(), first);
+    resetSoundForTesting();
+    audioUseHostDelivery(false);
 }
 
 TEST_F(SoundSteps, oneNameRepeats) {
