@@ -1,18 +1,25 @@
-# Installs the Debian packages the build and the tests need, when any is missing. Sourced by
-# scripts/run and scripts/test.
+# Installs the Debian packages the build, the saver and the tests need, when any is missing.
+# Sourced by scripts/run and scripts/test.
 
+# What building and running need: scripts/run installs these.
 EH_PACKAGES=(
     cmake g++ make pkg-config git python3
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    clang-14 libclang-rt-14-dev
-    mingw-w64 wine wine64
+    mingw-w64 wine wine64 nsis
     xvfb x11-utils xdotool imagemagick
-    pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame bc
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-    nsis
-    libfreetype-dev fonts-dejavu-core libstb-dev libsndfile1-dev
-    libx11-dev libxext-dev libmpg123-dev libsdl2-2.0-0 libgtk-3-dev strace
-    xscreensaver xscreensaver-data mate-screensaver dbus-x11 lintian dpkg-dev
+    libfreetype-dev fonts-dejavu-core libstb-dev libsndfile1-dev libmpg123-dev libsdl2-2.0-0
+    libx11-dev libxext-dev libxrender-dev libgtk-3-dev
+    libwayland-dev wayland-protocols plasma-wayland-protocols dpkg-dev
+)
+
+# What only the tests need: the sanitizers' and fuzzers' compiler, a sound server to record, the
+# screen-saver daemons, a Wayland compositor and its screenshots, the package checker.
+EH_TEST_PACKAGES=(
+    clang-14 libclang-rt-14-dev
+    pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame bc strace
+    xscreensaver xscreensaver-data mate-screensaver dbus-x11 lintian
+    sway grim
 )
 
 # The page for web browsers: only scripts/run --web and scripts/test build it.
