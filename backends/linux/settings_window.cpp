@@ -1,18 +1,23 @@
 #include "linux/settings_window.h"
 
+#include <gdk/gdkwayland.h>
 #include <gtk/gtk.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "linux/linux_data_files.h"
 #include "linux/options.h"
+#include "linux/session_autostart.h"
 #include "linux/user_files.h"
 #include "settings/data_file_names.h"
 #include "settings/settings.h"
@@ -57,6 +62,51 @@ constexpr EditableFile editableFiles[] = {
      "The messages over the fire, one to a line: the text, where it stands and for how long."},
     {"Edit _Playlist…", playlistFileName, "playlist",
      "Your music: MP3, WAV or FLAC files, one full path to a line, played in order."}};
+
+// On a Wayland desktop: whether the saver can cover its screens (a layer shell) and learn when
+// the session is idle, read from the compositor's list of globals on GTK's own connection.
+struct WaylandDesktop {
+    bool wayland = false;
+    bool layerShell = false;
+    bool idleNotice = false;
+};
+
+WaylandDesktop waylandDesktop() {
+    WaylandDesktop desktop;
+    GdkDisplay* display = gdk_display_get_default();
+    if (!GDK_IS_WAYLAND_DISPLAY(display))
+        return desktop;
+    desktop.wayland = true;
+    wl_display* connection = gdk_wayland_display_get_wl_display(display);
+    // A queue of our own, so that GTK's events are left to GTK.
+    wl_event_queue* queue = wl_display_create_queue(connection);
+    auto* wrapper = static_cast<wl_display*>(wl_proxy_create_wrapper(connection));
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), queue);
+    wl_registry* registry = wl_display_get_registry(wrapper);
+    static const wl_registry_listener listener = {
+        [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
+            auto& d = *static_cast<WaylandDesktop*>(data);
+            const std::string is = interface;
+            d.layerShell |= is == "zwlr_layer_shell_v1";
+            d.idleNotice |= is == "ext_idle_notifier_v1" || is == "org_kde_kwin_idle";
+        },
+        [](void*, wl_registry*, uint32_t) {}};
+    wl_registry_add_listener(registry, &listener, &desktop);
+    wl_display_roundtrip_queue(connection, queue);
+    wl_registry_destroy(registry);
+    wl_proxy_wrapper_destroy(wrapper);
+    wl_event_queue_destroy(queue);
+    return desktop;
+}
+
+// The idle row: whether the saver starts with the session, and after how long; as found when
+// the window opened, so that OK changes the autostart entry only when the user changed it.
+struct IdleChoice {
+    GtkWidget* check = nullptr;
+    GtkWidget* minutes = nullptr;
+    std::optional<uint32_t> found;
+};
+IdleChoice idleChoice;
 
 std::string userFilePath(const char* name) {
     const std::string directory = userDataDirectory(std::getenv);
@@ -171,14 +221,39 @@ void onPreview(GtkWidget* button, gpointer) {
         return;
     }
     // The flags as the window shows them, saved or not; the full-screen saver ends when the
-    // mouse moves.
+    // mouse moves. On a Wayland desktop with a layer shell it covers the screens as it will
+    // when idle; elsewhere (GNOME) it shows in a full-screen window.
     std::vector<std::string> words = optionsShowing(currentSettings());
+    if (waylandDesktop().layerShell)
+        words.front() = "--overlay";
     words.insert(words.begin(), saver);
     start(window, words, "Could not show the preview");
 }
 
 void onAbout(GtkWidget* button, gpointer) {
     tell(gtk_widget_get_toplevel(button), GTK_MESSAGE_INFO, aboutCaption, aboutText);
+}
+
+// Writes or removes the autostart entry when the idle row changed; false, after telling why,
+// when that failed.
+bool applyIdleChoice(GtkWidget* window) {
+    if (!idleChoice.check)
+        return true;
+    std::optional<uint32_t> wanted;
+    if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(idleChoice.check)))
+        wanted = uint32_t(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(idleChoice.minutes))) * 60000;
+    if (wanted == idleChoice.found)
+        return true;
+    std::ostringstream said, problem;
+    const std::string entry = idleAutostartPath(std::getenv);
+    const int code = wanted ? addIdleAutostart(entry, {saverProgram()}, *wanted, said, problem)
+                            : removeIdleAutostart(entry, said, problem);
+    if (code != 0) {
+        warn(window, problem.str());
+        return false;
+    }
+    idleChoice.found = wanted;
+    return true;
 }
 
 void onOk(GtkWidget* button, gpointer) {
@@ -189,6 +264,8 @@ void onOk(GtkWidget* button, gpointer) {
         warn(window, failedSaveText(save));
         return;
     }
+    if (!applyIdleChoice(window))
+        return;
     gtk_widget_destroy(window);
 }
 
@@ -268,6 +345,38 @@ void addEffects(GtkWidget* parent, const SettingsMarks& marks) {
     }
 }
 
+// Only on Wayland, where no screen-saver daemon shows Emberhall: start it with the session,
+// waiting for the idle time (emberhall --idle), or not.
+void addIdleRow(GtkWidget* parent) {
+    const WaylandDesktop desktop = waylandDesktop();
+    if (!desktop.wayland)
+        return;
+    GtkWidget* box = section(parent, "When Nobody Is There", GTK_ORIENTATION_VERTICAL);
+    GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+    idleChoice.check = gtk_check_button_new_with_mnemonic("Start the fire when the session is _idle, after");
+    idleChoice.minutes = gtk_spin_button_new_with_range(1, 1440, 1);
+    const std::string entry = idleAutostartPath(std::getenv);
+    idleChoice.found = entry.empty() ? std::nullopt : idleAutostartTime(entry);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(idleChoice.check), idleChoice.found.has_value());
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(idleChoice.minutes),
+                              idleChoice.found ? std::max(1u, *idleChoice.found / 60000) : 10);
+    gtk_box_pack_start(GTK_BOX(row), idleChoice.check, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(row), idleChoice.minutes, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(row), gtk_label_new("minutes"), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), row, FALSE, FALSE, 0);
+    std::string note = "Emberhall then waits with every login (" + shortPath(entry) + ").";
+    if (!desktop.layerShell || !desktop.idleNotice) {
+        // GNOME, for one: say why, and leave the choice as it is.
+        gtk_widget_set_sensitive(row, FALSE);
+        note = !desktop.layerShell ? "This desktop lets no program cover its windows (it has no layer shell)."
+                                   : "This desktop tells no program when it is idle.";
+    }
+    GtkWidget* line = gtk_label_new(note.c_str());
+    gtk_label_set_xalign(GTK_LABEL(line), 0);
+    gtk_style_context_add_class(gtk_widget_get_style_context(line), "dim-label");
+    gtk_box_pack_start(GTK_BOX(box), line, FALSE, FALSE, 0);
+}
+
 void addEditableFiles(GtkWidget* parent) {
     GtkWidget* box = section(parent, "Your Messages and Music", GTK_ORIENTATION_VERTICAL);
     for (const EditableFile& file : editableFiles) {
@@ -320,6 +429,7 @@ void runSettingsWindow() {
     const SettingsMarks marks = marksOf(currentSettings());
     addColors(content, marks);
     addEffects(content, marks);
+    addIdleRow(content);
     addEditableFiles(content);
     GtkWidget* ok = addButtons(content);
     gtk_widget_set_can_default(ok, TRUE);

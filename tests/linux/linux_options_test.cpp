@@ -174,3 +174,18 @@ TEST(PictureScaler, writesTheVisualsOwnLayoutAndAnOpaqueAlpha) {
     scaler.scale(white.data(), out.data(), 1);
     EXPECT_EQ(out[0], 0xFFFFu);
 }
+
+TEST(LinuxOptions, idleTimesAreMinutesOrSecondsFromASecondToADay) {
+    EXPECT_EQ(parsed({"--idle", "5"}).idleMilliseconds, 300000u);
+    EXPECT_EQ(parsed({"--idle", "5m"}).idleMilliseconds, 300000u);
+    EXPECT_EQ(parsed({"-idle", "30s"}).idleMilliseconds, 30000u);
+    EXPECT_EQ(parsed({"--add-to-session", "1440"}).addToSession, 86400000u);
+    EXPECT_TRUE(parsed({"--overlay"}).overlay);
+    EXPECT_TRUE(parsed({"--remove-from-session"}).removeFromSession);
+    for (const char* bad : {"0", "0s", "1441", "86401s", "-5", "5h", "", "m", "5 ", "9999999"})
+        EXPECT_NE(errorOf({"--idle", bad}), "") << bad;
+    EXPECT_NE(errorOf({"--idle"}), "");
+    EXPECT_EQ(idleTimeText(300000), "5");
+    EXPECT_EQ(idleTimeText(30000), "30s");
+    EXPECT_EQ(idleTimeText(90000), "90s");
+}
