@@ -6,6 +6,7 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -93,6 +94,12 @@ bool hasThirtyTwoBitPixels(Display* display, int depth) {
         XFree(formats);
     return found;
 }
+
+// A surface whose pixels lie in a shared-memory segment the server has attached.
+struct SharedSurface : PixelSurface {
+    XShmSegmentInfo shm{};
+    XImage* image = nullptr; // over the same pixels, made for the first console that puts it
+};
 
 void releaseImage(Display* display, X11Console& console) {
     if (!console.image)
@@ -234,10 +241,33 @@ void X11FrameOutput::updateConsole(PixelConsole* base) {
         !console->handed->pixels)
         return;
     XImage* image = console->image;
-    console->scaler.scale(console->handed->pixels, reinterpret_cast<uint32_t*>(image->data),
-                          std::size_t(image->bytes_per_line) / sizeof(uint32_t));
+    // The server reads a shared surface straight into its pixmap when the visual takes the
+    // picture's own pixels; otherwise the picture is copied (or stretched) into the image.
+    auto* shared = static_cast<const SharedSurface*>(
+        std::find(sharedSurfaces_.begin(), sharedSurfaces_.end(), console->handed) != sharedSurfaces_.end()
+            ? console->handed
+            : nullptr);
+    bool direct = shared && console->rendered && console->layout.redMask == 0x00FF0000 &&
+                        console->layout.greenMask == 0x0000FF00 && console->layout.blueMask == 0x000000FF &&
+                        console->layout.otherBits == 0 && shared->width == image->width &&
+                        shared->height == image->height;
+    if (direct) {
+        auto* surface = const_cast<SharedSurface*>(shared);
+        if (!surface->image) {
+            surface->image = XShmCreateImage(display_, console->visual, unsigned(console->depth), ZPixmap,
+                                             reinterpret_cast<char*>(surface->pixels), &surface->shm,
+                                             unsigned(surface->width), unsigned(surface->height));
+        }
+        if (surface->image && surface->image->bytes_per_line == surface->width * 4)
+            image = surface->image;
+        else
+            direct = false;
+    }
+    if (!direct)
+        console->scaler.scale(console->handed->pixels, reinterpret_cast<uint32_t*>(image->data),
+                              std::size_t(image->bytes_per_line) / sizeof(uint32_t));
     const Drawable to = console->rendered ? console->pixmap : console->window;
-    if (console->shared)
+    if (direct || console->shared)
         XShmPutImage(display_, to, console->gc, image, 0, 0, 0, 0, unsigned(image->width),
                      unsigned(image->height), False);
     else
@@ -268,6 +298,55 @@ void X11FrameOutput::destroyConsole(PixelConsole* base) {
             XFreeGC(display_, console->gc);
     }
     delete console;
+}
+
+PixelSurface* X11FrameOutput::createSurface(int32_t width, int32_t height, PixelFormat* format) {
+    if (width <= 0 || height <= 0 || !format || !display_ || !XShmQueryExtension(display_))
+        return FrameOutput::createSurface(width, height, format);
+    auto* surface = new (std::nothrow) SharedSurface;
+    if (!surface)
+        return nullptr;
+    const std::size_t bytes = std::size_t(width) * std::size_t(height) * sizeof(uint32_t);
+    surface->shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600); // a new segment is zeroed
+    void* memory = surface->shm.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(surface->shm.shmid, nullptr, 0);
+    bool attached = false;
+    if (memory != reinterpret_cast<void*>(-1)) {
+        surface->shm.shmaddr = static_cast<char*>(memory);
+        surface->shm.readOnly = True;
+        const X11ErrorTrap trap(display_);
+        attached = XShmAttach(display_, &surface->shm) && (XSync(display_, False), trap.passed());
+    }
+    if (surface->shm.shmid >= 0)
+        shmctl(surface->shm.shmid, IPC_RMID, nullptr); // goes with the process however it ends
+    if (!attached) {
+        if (memory != reinterpret_cast<void*>(-1))
+            shmdt(memory);
+        delete surface;
+        return FrameOutput::createSurface(width, height, format); // a remote server
+    }
+    surface->pixels = static_cast<uint32_t*>(memory); // page-aligned
+    surface->width = width;
+    surface->height = height;
+    sharedSurfaces_.push_back(surface);
+    return surface;
+}
+
+void X11FrameOutput::destroySurface(PixelSurface* base) {
+    const auto ours = std::find(sharedSurfaces_.begin(), sharedSurfaces_.end(), base);
+    if (ours == sharedSurfaces_.end()) {
+        FrameOutput::destroySurface(base);
+        return;
+    }
+    sharedSurfaces_.erase(ours);
+    auto* surface = static_cast<SharedSurface*>(base);
+    XShmDetach(display_, &surface->shm);
+    XSync(display_, False);
+    if (surface->image) {
+        surface->image->data = nullptr; // the segment is not the image's to free
+        XDestroyImage(surface->image);
+    }
+    shmdt(surface->shm.shmaddr);
+    delete surface;
 }
 
 bool X11FrameOutput::usesSharedMemory(const PixelConsole* console) {

@@ -7,6 +7,8 @@
 // offers it and the display is local, and with plain XPutImage otherwise (a remote display).
 #include <X11/Xlib.h>
 
+#include <vector>
+
 #include "linux/picture_scaler.h"
 #include "seams/frame_output.h"
 
@@ -27,6 +29,10 @@ class X11FrameOutput final : public FrameOutput {
     void updateConsole(PixelConsole* console) override;
     void closeConsole(PixelConsole* console) override;
     void destroyConsole(PixelConsole* console) override;
+    // A surface in memory shared with the server when it can be: with RENDER the server then
+    // reads the picture where the scene draws it, with no copy of ours in between.
+    PixelSurface* createSurface(int32_t width, int32_t height, PixelFormat* format) override;
+    void destroySurface(PixelSurface* surface) override;
 
     // The window's size changed: the next update fills the new size.
     void resizeConsole(PixelConsole* console, int width, int height);
@@ -40,4 +46,5 @@ class X11FrameOutput final : public FrameOutput {
 
   private:
     Display* display_;
+    std::vector<PixelSurface*> sharedSurfaces_; // ours, in shared memory
 };
