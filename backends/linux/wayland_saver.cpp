@@ -344,16 +344,22 @@ struct IdleWatch {
             org_kde_kwin_idle_timeout_release(kdeTimeout);
     }
 };
+
+// Connected to a compositor that can show the saver above its windows; false after one line
+// that says what is missing.
+bool connectForOverlay(WaylandDisplay& display) {
+    std::string error;
+    if (!display.connect(error)) {
+        std::fprintf(stderr, "emberhall: %s\n", error.c_str());
+        return false;
+    }
+    return hasLayerShell(display);
+}
 } // namespace
 
 int runWaylandOverlay(const Settings& settings, const SharedPlaces& places, Clock& clock) {
     WaylandDisplay display;
-    std::string error;
-    if (!display.connect(error)) {
-        std::fprintf(stderr, "emberhall: %s\n", error.c_str());
-        return 1;
-    }
-    if (!hasLayerShell(display))
+    if (!connectForOverlay(display))
         return 1;
     Overlay overlay(display, settings, places, clock);
     return overlay.run() ? 0 : connectionLost();
@@ -362,12 +368,7 @@ int runWaylandOverlay(const Settings& settings, const SharedPlaces& places, Cloc
 int runWaylandIdle(uint32_t idleMilliseconds, const Settings& settings, const SharedPlaces& places,
                    Clock& clock) {
     WaylandDisplay display;
-    std::string error;
-    if (!display.connect(error)) {
-        std::fprintf(stderr, "emberhall: %s\n", error.c_str());
-        return 1;
-    }
-    if (!hasLayerShell(display))
+    if (!connectForOverlay(display))
         return 1;
     if (!display.seat() || (!display.idleNotifier() && !display.kdeIdle())) {
         std::fputs("emberhall: this Wayland desktop tells no program when it is idle (it has neither "

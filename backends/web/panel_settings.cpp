@@ -1,5 +1,7 @@
 #include "web/panel_settings.h"
 
+#include "settings/settings_choices.h"
+
 namespace {
 unsigned bit(PanelControl control) {
     return 1u << unsigned(control);
@@ -7,47 +9,42 @@ unsigned bit(PanelControl control) {
 } // namespace
 
 unsigned checkedControls(const Settings& settings) {
+    const SettingsMarks marks = marksOf(settings);
     unsigned checked = 0;
-    switch (fireColorOf(settings)) {
-    case FireColor::standard:
+    if (marks.color == FireColor::standard)
         checked |= bit(PanelControl::standard);
-        break;
-    case FireColor::yellow:
+    if (marks.color == FireColor::yellow)
         checked |= bit(PanelControl::yellow);
-        break;
-    case FireColor::cycle:
+    if (marks.color == FireColor::cycle)
         checked |= bit(PanelControl::cycle);
-        break;
-    case FireColor::none:
-        break;
-    }
-    if (isOn(settings.soundEffects))
+    if (marks.soundEffects)
         checked |= bit(PanelControl::sound);
-    if (isOn(settings.musicPlaylist))
+    if (marks.musicPlaylist)
         checked |= bit(PanelControl::music);
-    if (isOn(settings.randomSparks))
+    if (marks.randomSparks)
         checked |= bit(PanelControl::sparks);
     return checked;
 }
 
 void clickControl(PanelControl control, bool checked) {
-    const int32_t state = checked ? 1 : 0;
     switch (control) {
     case PanelControl::standard:
+        chooseColor(standardChoice);
+        break;
     case PanelControl::yellow:
+        chooseColor(yellowChoice);
+        break;
     case PanelControl::cycle:
-        setStandardColor(control == PanelControl::standard ? 1 : 0);
-        setYellowColor(control == PanelControl::yellow ? 1 : 0);
-        setCycleColors(control == PanelControl::cycle ? 1 : 0);
+        chooseColor(cycleChoice);
         break;
     case PanelControl::sound:
-        setSoundEffects(state);
+        takeCheckState(Effect::soundEffects, checked ? 1 : 0);
         break;
     case PanelControl::music:
-        setMusicPlaylist(state);
+        takeCheckState(Effect::musicPlaylist, checked ? 1 : 0);
         break;
     case PanelControl::sparks:
-        setRandomSparks(state);
+        takeCheckState(Effect::randomSparks, checked ? 1 : 0);
         break;
     }
 }

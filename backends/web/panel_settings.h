@@ -1,5 +1,6 @@
 #pragma once
-// The page's settings panel follows the configuration dialog's rules. A control shows checked
+// The page's settings panel follows the configuration dialog's rules, which it takes from the
+// settings code every dialog shares (settings/settings_choices.h). A control shows checked
 // only when its flag is exactly 1; of the three colours only the first that is on, in the order
 // standard, yellow, cycling, and none when none is. A colour click sets all three colour flags;
 // a box click sets its own flag to its new state. A flag that is not clicked keeps its value,
