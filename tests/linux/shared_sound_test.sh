@@ -28,13 +28,15 @@ eh_nobody_home
 eh_start_pulse "$WORK" 65534 || exit 1
 
 # A steady tone in place of the fire sound, so that its level says how many copies play it:
-# 0.8 at half volume is an RMS of 0.283. The tracks: 440, 880 and 1320 Hz, ten seconds each.
+# 0.8 at half volume is an RMS of 0.283. The tracks: 440 Hz for 8 s, then 880 Hz for 40 s, so
+# that the daemon's restart after 15 s falls well inside the second however slowly a loaded
+# machine starts the saver and notices the restart, and 1320 Hz.
 config=$EH_NOBODY_HOME/.config/emberhall/fire_data
 mkdir -p "$config"
 sox -n -r 44100 -c 2 -b 16 "$config/fire.wav" synth 2 sine 330 vol 0.8
-for tone in 440 880 1320; do
-    sox -n -r 44100 -c 2 -b 16 "$WORK/tone$tone.wav" synth 10 sine "$tone" vol 0.5
-    echo "$WORK/tone$tone.wav" >>"$config/pls.txt"
+for tone in 440:8 880:40 1320:5; do
+    sox -n -r 44100 -c 2 -b 16 "$WORK/tone${tone%:*}.wav" synth "${tone#*:}" sine "${tone%:*}" vol 0.5
+    echo "$WORK/tone${tone%:*}.wav" >>"$config/pls.txt"
 done
 chown -R 65534:65534 "$EH_NOBODY_HOME" "$WORK"
 
