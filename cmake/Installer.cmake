@@ -35,9 +35,10 @@ set(CPACK_PACKAGE_VENDOR "The Emberhall developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME emberhall-${PROJECT_VERSION}-setup)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Emberhall)
+# The flame on the installer and the uninstaller. CPack hands only CPACK_ variables to the
+# template, so the name must start with it.
 if(EXISTS ${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico)
-    file(TO_NATIVE_PATH ${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico icon)
-    set(EMBERHALL_NSIS_ICON_CODE
+    set(CPACK_EMBERHALL_NSIS_ICON_CODE
         "!define MUI_ICON \"${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico\"\n!define MUI_UNICON \"${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico\"")
 endif()
 list(PREPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake)
