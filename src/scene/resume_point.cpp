@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include "base/unique_file.h"
@@ -10,7 +11,7 @@
 namespace {
 constexpr std::string_view header = "emberhall resume 1";
 // Offsets and times beyond these come from no real file or track.
-constexpr long offsetLimit = 1L << 40;
+constexpr long long offsetLimit = 1LL << 40;
 constexpr uint64_t millisecondsLimit = 1000ull * 60 * 60 * 24 * 7;
 
 // Splits `line` at single blanks.
@@ -38,7 +39,14 @@ bool digest(std::string_view text, uint64_t& value) {
     return text.size() == 16 && number(text, value, 16);
 }
 
-bool offset(std::string_view text, long& value) { return number(text, value) && value < offsetLimit; }
+// An offset that this build's file positions can hold (a long has 32 bits in WebAssembly).
+bool offset(std::string_view text, long& value) {
+    long long parsed = 0;
+    if (!number(text, parsed) || parsed >= offsetLimit || parsed > std::numeric_limits<long>::max())
+        return false;
+    value = long(parsed);
+    return true;
+}
 } // namespace
 
 std::string formatResumePoint(const ResumePoint& point) {
