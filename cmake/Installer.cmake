@@ -36,11 +36,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME emberhall-${PROJECT_VERSION}-setup)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Emberhall)
 # The flame on the installer and the uninstaller. CPack hands only CPACK_ variables to the
-# template, so the name must start with it.
-if(EXISTS ${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico)
-    set(CPACK_EMBERHALL_NSIS_ICON_CODE
-        "!define MUI_ICON \"${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico\"\n!define MUI_UNICON \"${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico\"")
-endif()
+# template, and writes them into its own configuration file between quotes, so this is the path
+# alone; the template quotes it.
+set(CPACK_EMBERHALL_ICON ${PROJECT_SOURCE_DIR}/backends/windows/resources/emberhall.ico)
 list(PREPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake)
 include(CPack)
 
