@@ -1,17 +1,24 @@
 # Installs the Debian packages the build, the saver and the tests need, when any is missing.
 # Sourced by scripts/run and scripts/test.
 
-# What building and running need: scripts/run installs these.
-EH_PACKAGES=(
+# What building and running need, split by what scripts/run builds, so that each of its runs
+# installs only its own share: the common tools, then the Windows saver's (the cross compiler,
+# Wine, the installer's NSIS), then the native build's (its libraries and protocol files).
+EH_BUILD_PACKAGES=(
     cmake g++ make pkg-config git python3
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    mingw-w64 wine wine64 nsis
     xvfb x11-utils xdotool imagemagick
+)
+EH_WINDOWS_PACKAGES=(
+    mingw-w64 wine wine64 nsis
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+)
+EH_LINUX_PACKAGES=(
     libfreetype-dev fonts-dejavu-core libstb-dev libsndfile1-dev libmpg123-dev libsdl2-2.0-0
     libx11-dev libxext-dev libxrender-dev libgtk-3-dev
     libwayland-dev wayland-protocols plasma-wayland-protocols dpkg-dev
 )
+EH_PACKAGES=("${EH_BUILD_PACKAGES[@]}" "${EH_WINDOWS_PACKAGES[@]}" "${EH_LINUX_PACKAGES[@]}")
 
 # What only the tests need: the sanitizers' and fuzzers' compiler, a sound server to record, the
 # screen-saver daemons, a Wayland compositor and its screenshots, the package checker.
