@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "linux/picture_scaler.h"
+#include "linux/common/picture_scaler.h"
 
 namespace {
 void stretch(benchmark::State& state, int width, int height, PixelLayout layout) {

@@ -18,7 +18,8 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 # Debian's hardening, which lintian checks for: full RELRO with immediate binding, and the
 # fortified C library calls in everything the program is made of (they need the optimizer).
-foreach(target emberhall emberhall-settings emberhall_linux emberhall_core)
+foreach(target emberhall emberhall-settings emberhall_core emberhall_linux emberhall_linux_sound
+               emberhall_linux_session emberhall_x11 emberhall_wayland emberhall_settings_window)
     target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
 endforeach()
 foreach(program emberhall emberhall-settings)

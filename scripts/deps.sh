@@ -21,12 +21,14 @@ EH_LINUX_PACKAGES=(
 EH_PACKAGES=("${EH_BUILD_PACKAGES[@]}" "${EH_WINDOWS_PACKAGES[@]}" "${EH_LINUX_PACKAGES[@]}")
 
 # What only the tests need: the sanitizers' and fuzzers' compiler, a sound server to record, the
-# screen-saver daemons, a Wayland compositor and its screenshots, the package checker.
+# screen-saver daemons, a Wayland compositor and its screenshots, GNOME's shell headless with
+# Python's GLib bindings to drive it, the package checker.
 EH_TEST_PACKAGES=(
     clang-14 libclang-rt-14-dev
     pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame bc strace
     xscreensaver xscreensaver-data mate-screensaver dbus-x11 lintian
     sway grim
+    mutter gnome-shell python3-gi gir1.2-glib-2.0
 )
 
 # The page for web browsers: only scripts/run --web and scripts/test build it.

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "audio/audio_library.h"
-#include "linux/linux_audio.h"
+#include "linux/sound/linux_audio.h"
 #include "test_support.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "linux/linux_data_files.h"
-#include "linux/options.h"
-#include "linux/picture_scaler.h"
+#include "linux/common/linux_data_files.h"
+#include "linux/common/options.h"
+#include "linux/common/picture_scaler.h"
 
 namespace {
 LinuxOptions parsed(const std::vector<std::string>& words) {

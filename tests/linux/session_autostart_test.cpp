@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "linux/session_autostart.h"
+#include "linux/session/session_autostart.h"
 #include "test_support.h"
 
 TEST(SessionAutostart, writesAnEntryThatRunsIdleAndTakesItAwayAgain) {

@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "linux/shared_scene.h"
+#include "linux/common/shared_scene.h"
 #include "test_support.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "audio/audio_library.h"
-#include "linux/linux_audio.h"
+#include "linux/sound/linux_audio.h"
 
 namespace {
 std::atomic<bool> trackEnded{false};

@@ -15,7 +15,7 @@
 #include <iostream>
 #include <string>
 
-#include "linux/wayland_protocols.h"
+#include "linux/wayland/wayland_protocols.h"
 #include <xdg-shell-client-protocol.h>
 
 namespace {

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <string>
 
-#include "linux/xscreensaver_file.h"
+#include "linux/session/xscreensaver_file.h"
 #include "test_support.h"
 
 namespace {
