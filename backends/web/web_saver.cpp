@@ -7,9 +7,7 @@
 WebSaver::~WebSaver() {
     if (scene_)
         scene_->stop();
-    output_.destroySurface(surface_);
-    output_.destroyFormat(format_);
-    output_.destroyConsole(console_);
+    picture_.destroy();
 }
 
 void WebSaver::start() {
@@ -17,12 +15,7 @@ void WebSaver::start() {
     const Settings settings = currentSettings();
     scene_ = std::make_unique<FireScene>(clock_);
     scene_->openAudio(settings);
-    console_ = output_.createConsole();
-    format_ = output_.createFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
-    output_.openConsole(console_, nullptr, FireScene::width, FireScene::height, format_, 0);
-    surface_ = output_.createSurface(FireScene::width, FireScene::height, format_);
-    frameBuffer_ = output_.lockSurface(surface_);
-    output_.unlockSurface(surface_);
+    picture_.open(output_, nullptr, FireScene::width, FireScene::height);
     scene_->start(settings);
 }
 
@@ -40,14 +33,12 @@ void WebSaver::restart() {
 }
 
 int WebSaver::drawDue() {
-    if (!scene_ || !frameBuffer_)
+    if (!scene_ || !picture_.pixels())
         return 0;
     const int steps = pacer_.stepsDue(clock_.tickCount());
     for (int i = 0; i < steps; ++i)
-        scene_->drawFrame(frameBuffer_);
-    if (steps > 0) {
-        output_.copySurface(surface_, console_);
-        output_.updateConsole(console_);
-    }
+        scene_->drawFrame(picture_.pixels());
+    if (steps > 0)
+        picture_.present();
     return steps;
 }

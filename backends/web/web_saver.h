@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "scene/fire_scene.h"
-#include "web/frame_pacer.h"
+#include "scene/frame_pacer.h"
 #include "web/web_frame_output.h"
 
 class Clock;
@@ -30,10 +30,7 @@ class WebSaver {
   private:
     Clock& clock_;
     WebFrameOutput output_;
-    PixelConsole* console_ = nullptr;
-    PixelFormat* format_ = nullptr;
-    PixelSurface* surface_ = nullptr;
-    uint32_t* frameBuffer_ = nullptr;
+    SaverPicture picture_;
     std::unique_ptr<FireScene> scene_;
     FramePacer pacer_;
 };

@@ -1,5 +1,6 @@
 #include "windows/saver_run.h"
 
+#include "scene/frame_pacer.h"
 #include "settings/data_file_names.h"
 #include "settings/settings.h"
 
@@ -32,17 +33,7 @@ void SaverRun::startUp() {
     scene_.openAudio(settings);
     host_.createSaverWindow();
 
-    constexpr int32_t width = FireScene::width;
-    constexpr int32_t height = FireScene::height;
-    console_ = output_.createConsole();
-    format_ = output_.createFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
-    output_.openConsole(console_, host_.saverWindow(), width, height, format_, 0);
-    surface_ = output_.createSurface(width, height, format_);
-    // The surface's pixels stay put for its whole life: lock once, keep the address, and write
-    // every frame through it.
-    frameBuffer_ = output_.lockSurface(surface_);
-    output_.unlockSurface(surface_);
-
+    picture_.open(output_, host_.saverWindow(), FireScene::width, FireScene::height);
     scene_.start(settings);
 }
 
@@ -53,13 +44,12 @@ SaverRun::FrameEnd SaverRun::frame() {
     if (host_.escapeDown())
         return FrameEnd::FullExit;
 
-    scene_.drawFrame(frameBuffer_);
-    output_.copySurface(surface_, console_);
-    output_.updateConsole(console_);
+    scene_.drawFrame(picture_.pixels());
+    picture_.present();
 
-    // Busy-wait pacing: the mouse is read no earlier than 15 ms after the frame began; a slow
+    // Busy-wait pacing: the mouse is read no earlier than one step after the frame began; a slow
     // frame does not wait at all and nothing is caught up.
-    while (ticksSince(host_.tickCount(), frameStart_) < frameMilliseconds) {
+    while (ticksSince(host_.tickCount(), frameStart_) < stepMilliseconds) {
     }
 
     const MouseReading mouse = host_.pollMouse();
@@ -69,17 +59,13 @@ SaverRun::FrameEnd SaverRun::frame() {
 }
 
 void SaverRun::fullExit() {
-    output_.closeConsole(console_);
+    picture_.close();
     host_.releaseMouseWatch();
     scene_.stop();
-    output_.destroySurface(surface_);
-    output_.destroyFormat(format_);
-    output_.destroyConsole(console_);
+    picture_.destroy();
 }
 
 void SaverRun::quitExit() {
     // The mouse watch, the sound and the message stay as they are until the process ends.
-    output_.destroySurface(surface_);
-    output_.destroyFormat(format_);
-    output_.destroyConsole(console_);
+    picture_.destroy();
 }

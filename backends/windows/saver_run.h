@@ -22,8 +22,6 @@
 
 class SaverRun {
   public:
-    static constexpr uint32_t frameMilliseconds = 15;
-
     SaverRun(SaverHost& host, FrameOutput& output);
 
     // Runs the saver to its end; always returns 0.
@@ -39,9 +37,6 @@ class SaverRun {
     SaverHost& host_;
     FrameOutput& output_;
     FireScene scene_;
-    PixelConsole* console_ = nullptr;
-    PixelFormat* format_ = nullptr;
-    PixelSurface* surface_ = nullptr;
-    uint32_t* frameBuffer_ = nullptr;
+    SaverPicture picture_;
     uint32_t frameStart_ = 0;
 };

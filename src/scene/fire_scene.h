@@ -1,8 +1,9 @@
 #pragma once
 // The fire scene: everything a saver shows and plays, whatever hosts it. The host opens the
 // sound, starts the scene, then asks for one frame at a time; the scene draws into the pixels it
-// is given and never waits, so a host may pace the frames by spinning (Windows), by sleeping
-// (Linux) or by being called from a screen-saver daemon.
+// is given and never waits, so a host may pace the frames (scene/frame_pacer.h) by spinning
+// (Windows), by sleeping (X11, and Wayland between the compositor's calls) or from the display's
+// refresh (a page in a browser).
 //
 //   openAudio   the audio device, when the fire sound or the music is on
 //   start       seed the random sequence, build the engine, load the glyph sheet, warm the fire
@@ -15,7 +16,8 @@
 // A host that runs beside other copies of itself (one per monitor) may start the scene silent
 // and give it the sound later (startSound), and may start it where an earlier run left off
 // (a ResumePoint) and ask where it stands now (resumePoint). Windows does neither: one process
-// covers every monitor there, and each run begins its messages and playlist at the top.
+// covers every monitor there, and each run begins its messages and playlist at the top; nor does
+// the page, which is one copy and keeps no file.
 //
 // The picture is 1024 x 768 pixels 0x00RRGGBB, row stride 1024; rows 0 and 1 are never drawn.
 #include <cstdint>

@@ -5,9 +5,11 @@
 // a surface's pixels stay at one address, with a row stride of exactly its width, from its
 // creation to its destruction.
 //
-// Formats and surfaces are plain memory and the same for every backend; each backend brings its
-// own console (GDI on Windows, X11 on Linux, memory in the tests). Every operation accepts null
-// handles and then does nothing.
+// Formats and surfaces are plain memory by default; each backend brings its own console (GDI on
+// Windows, an X11 window or the Wayland outputs on Linux, the canvas in a page, memory in the
+// tests), and may keep its surfaces where its console reads them best (X11: memory shared with
+// the server). A console is handed only surfaces of its own frame output. Every operation
+// accepts null handles and then does nothing.
 #include <cstdint>
 
 struct PixelFormat {
@@ -58,4 +60,34 @@ class FrameOutput {
     virtual uint32_t* lockSurface(PixelSurface* surface);
     virtual void unlockSurface(PixelSurface* surface);
     virtual void destroySurface(PixelSurface* surface);
+};
+
+// A saver's picture as every backend sets it up, in this order: a console opened on the window
+// at the picture's size, the 32-bit format 0x00RRGGBB, one surface in it, locked once for the
+// address every frame is written through. Nothing of it is checked: a missing piece shows no
+// picture, and drawing into a null address is the caller's to avoid.
+class SaverPicture {
+  public:
+    SaverPicture() = default;
+    ~SaverPicture() { destroy(); }
+    SaverPicture(const SaverPicture&) = delete;
+    SaverPicture& operator=(const SaverPicture&) = delete;
+
+    void open(FrameOutput& output, NativeWindow window, int32_t width, int32_t height);
+    // The frame buffer: width x height pixels, rows of exactly the width; null when none.
+    uint32_t* pixels() const { return pixels_; }
+    PixelConsole* console() const { return console_; }
+    // Hands the surface's picture to the console and makes it visible.
+    void present();
+    // Closes the console; what it showed stays until destroy.
+    void close();
+    // Destroys the surface, the format and the console, in that order.
+    void destroy();
+
+  private:
+    FrameOutput* output_ = nullptr;
+    PixelConsole* console_ = nullptr;
+    PixelFormat* format_ = nullptr;
+    PixelSurface* surface_ = nullptr;
+    uint32_t* pixels_ = nullptr;
 };

@@ -1,5 +1,5 @@
 // The parts of the frame output that are the same for every backend: formats, surfaces (one
-// aligned block of pixels each) and the console's bookkeeping.
+// aligned block of pixels each), the console's bookkeeping and a saver's picture set up on them.
 #include <cstring>
 #include <new>
 
@@ -70,4 +70,41 @@ void FrameOutput::destroySurface(PixelSurface* surface) {
         return;
     freePixels(surface->pixels);
     delete surface;
+}
+
+void SaverPicture::open(FrameOutput& output, NativeWindow window, int32_t width, int32_t height) {
+    output_ = &output;
+    console_ = output.createConsole();
+    format_ = output.createFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
+    output.openConsole(console_, window, width, height, format_, 0);
+    surface_ = output.createSurface(width, height, format_);
+    // The surface's pixels stay put for its whole life: lock once, keep the address, and write
+    // every frame through it.
+    pixels_ = output.lockSurface(surface_);
+    output.unlockSurface(surface_);
+}
+
+void SaverPicture::present() {
+    if (!output_)
+        return;
+    output_->copySurface(surface_, console_);
+    output_->updateConsole(console_);
+}
+
+void SaverPicture::close() {
+    if (output_)
+        output_->closeConsole(console_);
+}
+
+void SaverPicture::destroy() {
+    if (!output_)
+        return;
+    output_->destroySurface(surface_);
+    output_->destroyFormat(format_);
+    output_->destroyConsole(console_);
+    output_ = nullptr;
+    console_ = nullptr;
+    format_ = nullptr;
+    surface_ = nullptr;
+    pixels_ = nullptr;
 }

@@ -36,7 +36,7 @@ TEST(LinuxOptions, takeOneDashOrTwoAsHacksAreCalled) {
     EXPECT_TRUE(parsed({"--add-to-xscreensaver"}).addToXScreenSaver);
     EXPECT_EQ(parsed({"--data-dir", "data/"}).dataDirectory, "data/");
     const LinuxOptions o = parsed({"--color", "cycle", "-no-sound", "--music", "-sparks"});
-    EXPECT_EQ(o.color, ColorOption::cycle);
+    EXPECT_EQ(o.color, FireColor::cycle);
     EXPECT_EQ(o.sound, false);
     EXPECT_EQ(o.music, true);
     EXPECT_EQ(o.sparks, true);

@@ -16,7 +16,6 @@
 #include <string>
 
 #include "linux/wayland/wayland_protocols.h"
-#include <xdg-shell-client-protocol.h>
 
 namespace {
 extern const wl_interface virtualPointerInterface;

@@ -34,11 +34,11 @@ run() {
     if ! (cd "$work/clone" && env -u DISPLAY -u WAYLAND_DISPLAY PATH="$work/hidden:$PATH" \
         scripts/run "$@") >"$work/$what.log" 2>&1; then
         tail -n 30 "$work/$what.log"
-        eh_check "scripts/run $*: succeeds without the tests' tools" false
+        eh_check "scripts/run${*:+ $*}: succeeds without the tests' tools" false
         return
     fi
-    eh_check "scripts/run $*: succeeds without the tests' tools" true
-    eh_check "scripts/run $*: leaves a screenshot of the fire" \
+    eh_check "scripts/run${*:+ $*}: succeeds without the tests' tools" true
+    eh_check "scripts/run${*:+ $*}: leaves a screenshot of the fire" \
         eh_gt "$(eh_mean "$work/clone/build/$shot" 1024x40+0+720 r 2>/dev/null || echo 0)" 0.4
 }
 

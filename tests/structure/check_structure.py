@@ -4,6 +4,9 @@
 - The portable core (src/) includes only itself and the standard library: no platform header,
   no backend.
 - A backend (backends/<name>/) includes the core and itself, never another backend.
+- The Linux backend keeps each display system in its own folder: X11's headers only in
+  backends/linux/x11/, Wayland's (and the protocols' client headers) only in
+  backends/linux/wayland/, GTK's and GDK's only in backends/linux/settings_window/.
 - No two files include each other, directly or through others: every include arrow can be
   followed to an end.
 
@@ -23,6 +26,13 @@ set shared_mutex source_location span sstream stack stdexcept stop_token streamb
 string_view system_error thread tuple type_traits typeindex typeinfo unordered_map
 unordered_set utility variant vector version immintrin.h
 """.split())
+
+# Where the Linux backend's display systems may be included, by the start of a header's name.
+LINUX_ROOMS = [
+    (re.compile(r"^X11/"), "backends/linux/x11/", "X11"),
+    (re.compile(r"^wayland-|-client-protocol\.h$"), "backends/linux/wayland/", "Wayland"),
+    (re.compile(r"^(gtk|gdk)/"), "backends/linux/settings_window/", "GTK"),
+]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
@@ -66,6 +76,9 @@ def main(root):
         for kind, name in includes(path):
             top = name.split("/")[0]
             if kind == "<":
+                for pattern, room, system in LINUX_ROOMS:
+                    if pattern.search(name) and not here.replace(os.sep, "/").startswith(room):
+                        breaches.append(f"{here}: <{name}> is {system}'s, which only {room} includes")
                 if backend is None and name not in STANDARD:
                     breaches.append(f"{here}: the core includes <{name}>, which is no standard header")
                 continue

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "web/frame_pacer.h"
+#include "scene/frame_pacer.h"
 #include "web/message_lines.h"
 #include "web/page_clock.h"
 

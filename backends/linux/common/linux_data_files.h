@@ -5,14 +5,11 @@
 // command line (a source checkout's data/), then the system's ($XDG_DATA_DIRS entries under
 // emberhall/, by default /usr/local/share/emberhall and /usr/share/emberhall). Each holds the
 // files laid out as on Windows: emberhall.dat, fire_fonts/font.tga, fire_data/....
-#include <functional>
 #include <optional>
 #include <string>
 
+#include "linux/common/xdg_directories.h"
 #include "seams/data_files.h"
-
-// getenv, or a stand-in for tests.
-using Environment = std::function<const char*(const char*)>;
 
 DataFiles linuxDataFiles(const Environment& environment,
                          const std::optional<std::string>& dataDirectory);

@@ -15,12 +15,12 @@ std::string optionName(const std::string& word) {
 }
 
 // The words of --color.
-constexpr std::pair<const char*, ColorOption> colorWords[] = {{"standard", ColorOption::standard},
-                                                              {"yellow", ColorOption::yellow},
-                                                              {"cycle", ColorOption::cycle},
-                                                              {"none", ColorOption::none}};
+constexpr std::pair<const char*, FireColor> colorWords[] = {{"standard", FireColor::standard},
+                                                              {"yellow", FireColor::yellow},
+                                                              {"cycle", FireColor::cycle},
+                                                              {"none", FireColor::none}};
 
-std::optional<ColorOption> parseColor(const std::string& text) {
+std::optional<FireColor> parseColor(const std::string& text) {
     for (const auto& [word, color] : colorWords) {
         if (text == word)
             return color;
@@ -28,7 +28,7 @@ std::optional<ColorOption> parseColor(const std::string& text) {
     return std::nullopt;
 }
 
-const char* colorWord(ColorOption color) {
+const char* colorWord(FireColor color) {
     for (const auto& [word, option] : colorWords) {
         if (option == color)
             return word;
@@ -144,9 +144,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
 
 Settings withOptions(Settings settings, const LinuxOptions& options) {
     if (options.color) { // none leaves all three off
-        settings.standardColor = *options.color == ColorOption::standard ? 1 : 0;
-        settings.yellowColor = *options.color == ColorOption::yellow ? 1 : 0;
-        settings.cycleColors = *options.color == ColorOption::cycle ? 1 : 0;
+        settings.standardColor = *options.color == FireColor::standard ? 1 : 0;
+        settings.yellowColor = *options.color == FireColor::yellow ? 1 : 0;
+        settings.cycleColors = *options.color == FireColor::cycle ? 1 : 0;
     }
     if (options.sound)
         settings.soundEffects = *options.sound ? 1 : 0;
@@ -157,12 +157,12 @@ Settings withOptions(Settings settings, const LinuxOptions& options) {
     return settings;
 }
 
-std::vector<std::string> optionsShowing(const Settings& settings) {
+std::vector<std::string> optionsShowing(const Settings& settings, const std::string& where) {
     // Only a flag of exactly 1 is on; 02 or FF shows as off in the saver, and so here.
     auto onOrOff = [](int32_t flag, const std::string& name) {
         return isOn(flag) ? "--" + name : "--no-" + name;
     };
-    return {"--fullscreen",
+    return {where,
             "--color",
             colorWord(fireColorOf(settings)),
             onOrOff(settings.soundEffects, "sound"),

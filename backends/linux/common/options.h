@@ -9,10 +9,6 @@
 
 #include "settings/settings.h"
 
-// --color: a colour choice as the settings make it; none is no colour in force, as a settings file
-// with no colour flag on gives (the fire stays black under the messages).
-using ColorOption = FireColor;
-
 struct LinuxOptions {
     bool help = false;
     bool addToXScreenSaver = false;
@@ -23,7 +19,7 @@ struct LinuxOptions {
     std::optional<unsigned long> windowId; // --window-id: draw into that window
     bool root = false;                     // --root: draw into the root window
     bool fullscreen = false;               // --fullscreen: our own window, full screen
-    std::optional<ColorOption> color;
+    std::optional<FireColor> color; // none: no colour flag on (the fire stays black)
     std::optional<bool> sound;
     std::optional<bool> music;
     std::optional<bool> sparks;
@@ -52,9 +48,11 @@ std::optional<unsigned long> parseWindowId(const std::string& text);
 // exactly its own colour flag on, as the settings dialog does.
 Settings withOptions(Settings settings, const LinuxOptions& options);
 
-// The options that make a run show exactly these settings whatever the settings file holds: a
-// full-screen run of the settings window's preview.
-std::vector<std::string> optionsShowing(const Settings& settings);
+// The options that make a run show exactly these settings whatever the settings file holds, after
+// the option that says where: a full-screen run of the settings window's preview (--fullscreen,
+// or --overlay on a Wayland desktop).
+std::vector<std::string> optionsShowing(const Settings& settings,
+                                        const std::string& where = "--fullscreen");
 
 // Where the picture goes: the first that applies of --window-id, $XSCREENSAVER_WINDOW (set by
 // the XScreenSaver daemon and by MATE's screen saver), --root, else a window of our own.

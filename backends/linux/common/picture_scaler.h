@@ -23,9 +23,6 @@ class PictureScaler {
     // 0x00RRGGBB pixels with a row stride of its width.
     void scale(const uint32_t* source, uint32_t* target, std::size_t targetStride) const;
 
-    int targetWidth() const { return targetWidth_; }
-    int targetHeight() const { return targetHeight_; }
-
   private:
     int sourceWidth_ = 0;
     int targetWidth_ = 0;

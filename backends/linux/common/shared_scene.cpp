@@ -2,34 +2,18 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <fstream>
 #include <iterator>
 
 #include "linux/common/atomic_file.h"
+#include "linux/common/xdg_directories.h"
 #include "seams/clock.h"
 
 namespace {
 // A resume file is three short lines; anything much longer is not one.
 constexpr std::size_t resumeFileLimit = 4096;
-
-bool usable(const char* path) { return path && path[0] == '/'; }
-
-// Makes `path` and its parents, private to the user; true when it is a directory afterwards.
-bool makeDirectories(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            break;
-    }
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 // ":0.1" and ":0" are one display (the screen does not count); the name becomes part of a file
 // name, so anything but letters, digits and . _ - : is replaced.
@@ -49,14 +33,6 @@ std::string displayKey(std::string_view display) {
     return key;
 }
 
-std::string cacheDirectory(const Environment& environment) {
-    if (const char* cache = environment("XDG_CACHE_HOME"); usable(cache))
-        return std::string(cache) + "/emberhall";
-    if (const char* home = environment("HOME"); usable(home))
-        return std::string(home) + "/.cache/emberhall";
-    return {};
-}
-
 std::string hostName() {
     char name[256] = {};
     if (gethostname(name, sizeof name - 1) != 0 || !name[0])
@@ -68,11 +44,12 @@ std::string hostName() {
 SharedPlaces sharedPlaces(const Environment& environment, std::string_view display) {
     SharedPlaces places;
     const std::string key = displayKey(display);
-    const std::string cache = cacheDirectory(environment);
-    const bool haveCache = !cache.empty() && makeDirectories(cache);
-    if (const char* runtime = environment("XDG_RUNTIME_DIR");
-        usable(runtime) && makeDirectories(std::string(runtime) + "/emberhall"))
-        places.leadLock = std::string(runtime) + "/emberhall/lead-" + key;
+    const std::string cacheRoot = cacheHome(environment);
+    const std::string cache = cacheRoot.empty() ? cacheRoot : cacheRoot + "/emberhall";
+    const bool haveCache = !cache.empty() && makeFolders(cache).empty();
+    const std::string runtime = runtimeDirectory(environment);
+    if (!runtime.empty() && makeFolders(runtime + "/emberhall").empty())
+        places.leadLock = runtime + "/emberhall/lead-" + key;
     else if (haveCache) // a home folder may be shared by several machines
         places.leadLock = cache + "/lead-" + hostName() + "-" + key;
     if (haveCache)

@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "linux/common/linux_data_files.h"
+#include "linux/common/xdg_directories.h"
 #include "scene/fire_scene.h"
 
 class Clock;

@@ -1,6 +1,5 @@
 #include "linux/session/session_autostart.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,8 +13,6 @@
 
 namespace {
 constexpr const char* idleOption = " --idle ";
-
-bool usable(const char* path) { return path && path[0] == '/'; }
 
 std::string folderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
@@ -36,11 +33,8 @@ std::string execQuoted(const std::string& word) {
 } // namespace
 
 std::string idleAutostartPath(const Environment& environment) {
-    if (const char* config = environment("XDG_CONFIG_HOME"); usable(config))
-        return std::string(config) + "/autostart/emberhall-idle.desktop";
-    if (const char* home = environment("HOME"); usable(home))
-        return std::string(home) + "/.config/autostart/emberhall-idle.desktop";
-    return {};
+    const std::string config = configHome(environment);
+    return config.empty() ? config : config + "/autostart/emberhall-idle.desktop";
 }
 
 std::string idleAutostartEntry(const std::string& command) {
@@ -54,7 +48,7 @@ std::string idleAutostartEntry(const std::string& command) {
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-std::optional<uint32_t> idleAutostartTime(const std::string& path) {
+std::optional<IdleAutostart> readIdleAutostart(const std::string& path) {
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);) {
         if (line.rfind("Exec=", 0) != 0)
@@ -65,30 +59,42 @@ std::optional<uint32_t> idleAutostartTime(const std::string& path) {
         std::istringstream rest(line.substr(at + std::strlen(idleOption)));
         std::string time;
         rest >> time;
-        return parseIdleTime(time);
+        const std::optional<uint32_t> milliseconds = parseIdleTime(time);
+        if (!milliseconds)
+            return std::nullopt;
+        return IdleAutostart{line.substr(std::strlen("Exec="), at - std::strlen("Exec=")), *milliseconds};
     }
     return std::nullopt;
 }
 
+std::optional<uint32_t> idleAutostartTime(const std::string& path) {
+    const std::optional<IdleAutostart> entry = readIdleAutostart(path);
+    return entry ? std::optional<uint32_t>(entry->idleMilliseconds) : std::nullopt;
+}
+
 int addIdleAutostart(const std::string& path, const std::vector<std::string>& program,
                      uint32_t idleMilliseconds, std::ostream& out, std::ostream& err) {
+    std::string command;
+    for (const std::string& word : program)
+        command += (command.empty() ? "" : " ") + execQuoted(word);
+    return writeIdleAutostart(path, command, idleMilliseconds, out, err);
+}
+
+int writeIdleAutostart(const std::string& path, const std::string& command,
+                       uint32_t idleMilliseconds, std::ostream& out, std::ostream& err) {
     if (path.empty()) {
         err << "emberhall: no home folder to put the autostart entry in (HOME is not set)\n";
         return 1;
     }
-    const std::string folder = folderOf(path);
-    if (mkdir(folderOf(folder).c_str(), 0700) != 0 && errno != EEXIST) {
-        err << "emberhall: cannot create " << folderOf(folder) << ": " << std::strerror(errno) << "\n";
+    if (command.empty()) {
+        err << "emberhall: no program to start with the session\n";
         return 1;
     }
-    if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-        err << "emberhall: cannot create " << folder << ": " << std::strerror(errno) << "\n";
+    if (const std::string problem = makeFolders(folderOf(path)); !problem.empty()) {
+        err << "emberhall: " << problem << "\n";
         return 1;
     }
     const std::string time = idleTimeText(idleMilliseconds);
-    std::string command;
-    for (const std::string& word : program)
-        command += (command.empty() ? "" : " ") + execQuoted(word);
     const std::string entry = idleAutostartEntry(command + idleOption + time);
     if (const std::string problem = writeFileAtomically(path, entry, {.mode = 0644}); !problem.empty()) {
         err << "emberhall: " << path << ": " << problem << "\n";

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "linux/common/linux_data_files.h"
+#include "linux/common/xdg_directories.h"
 
 // Where the entry goes; empty when neither XDG_CONFIG_HOME nor HOME is known.
 std::string idleAutostartPath(const Environment& environment);
@@ -20,12 +20,24 @@ std::string idleAutostartPath(const Environment& environment);
 // The entry's text for `command`, the whole command line it runs.
 std::string idleAutostartEntry(const std::string& command);
 
-// The idle time of the entry at `path`, when there is one that runs --idle.
+// What an entry runs: its command before " --idle ", as written in the entry (quoted where it
+// needs to be), and the idle time after it.
+struct IdleAutostart {
+    std::string command;
+    uint32_t idleMilliseconds = 0;
+};
+// The entry at `path`, when there is one that runs --idle with a time that reads.
+std::optional<IdleAutostart> readIdleAutostart(const std::string& path);
+// Its idle time alone.
 std::optional<uint32_t> idleAutostartTime(const std::string& path);
 
 // Writes (or replaces) the entry, running the program (its path and options, one word each)
 // with --idle TIME, and says so on `out`, or why not on `err`. Returns the exit code: 0 or 1.
 int addIdleAutostart(const std::string& path, const std::vector<std::string>& program,
                      uint32_t idleMilliseconds, std::ostream& out, std::ostream& err);
+// The same for a command as an entry writes it: another time for the command of an entry that
+// was read, which keeps what only the command line says (--data-dir, say).
+int writeIdleAutostart(const std::string& path, const std::string& command,
+                       uint32_t idleMilliseconds, std::ostream& out, std::ostream& err);
 // Removes the entry; no entry is no error.
 int removeIdleAutostart(const std::string& path, std::ostream& out, std::ostream& err);

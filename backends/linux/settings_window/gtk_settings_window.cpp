@@ -18,6 +18,8 @@
 #include "linux/common/linux_data_files.h"
 #include "linux/common/options.h"
 #include "linux/session/session_autostart.h"
+#include "linux/wayland/gnome_idle_monitor.h"
+#include "linux/wayland/wayland_display.h"
 #include "linux/settings_window/user_files.h"
 #include "settings/data_file_names.h"
 #include "settings/settings.h"
@@ -63,48 +65,58 @@ constexpr EditableFile editableFiles[] = {
     {"Edit _Playlist…", playlistFileName, "playlist",
      "Your music: MP3, WAV or FLAC files, one full path to a line, played in order."}};
 
-// On a Wayland desktop: whether the saver can cover its screens (a layer shell) and learn when
-// the session is idle, read from the compositor's list of globals on GTK's own connection.
-struct WaylandDesktop {
+// On a Wayland desktop: what the compositor offers the saver, asked on GTK's own connection; and
+// whether the saver can learn when the session is idle, from the compositor or from GNOME.
+struct Desktop {
     bool wayland = false;
-    bool layerShell = false;
+    WaylandDesktop offers;
     bool idleNotice = false;
 };
 
-WaylandDesktop waylandDesktop() {
-    WaylandDesktop desktop;
-    GdkDisplay* display = gdk_display_get_default();
-    if (!GDK_IS_WAYLAND_DISPLAY(display))
-        return desktop;
-    desktop.wayland = true;
-    wl_display* connection = gdk_wayland_display_get_wl_display(display);
-    // A queue of our own, so that GTK's events are left to GTK.
-    wl_event_queue* queue = wl_display_create_queue(connection);
-    auto* wrapper = static_cast<wl_display*>(wl_proxy_create_wrapper(connection));
-    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), queue);
-    wl_registry* registry = wl_display_get_registry(wrapper);
-    static const wl_registry_listener listener = {
-        [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
-            auto& d = *static_cast<WaylandDesktop*>(data);
-            const std::string is = interface;
-            d.layerShell |= is == "zwlr_layer_shell_v1";
-            d.idleNotice |= is == "ext_idle_notifier_v1" || is == "org_kde_kwin_idle";
-        },
-        [](void*, wl_registry*, uint32_t) {}};
-    wl_registry_add_listener(registry, &listener, &desktop);
-    wl_display_roundtrip_queue(connection, queue);
-    wl_registry_destroy(registry);
-    wl_proxy_wrapper_destroy(wrapper);
-    wl_event_queue_destroy(queue);
-    return desktop;
+// Asked once, when first needed: the desktop does not change under a running window.
+const Desktop& desktop() {
+    static const Desktop asked = [] {
+        Desktop d;
+        GdkDisplay* display = gdk_display_get_default();
+        if (!GDK_IS_WAYLAND_DISPLAY(display))
+            return d;
+        d.wayland = true;
+        d.offers = waylandDesktopOf(gdk_wayland_display_get_wl_display(display));
+        d.idleNotice = d.offers.idleNotice || gnomeIdleMonitorAvailable();
+        return d;
+    }();
+    return asked;
 }
 
-// The idle row: whether the saver starts with the session, and after how long; as found when
-// the window opened, so that OK changes the autostart entry only when the user changed it.
+// GNOME blanks (and may lock) the screen after org.gnome.desktop.session idle-delay seconds
+// without input; 0 means never, and so does a desktop without GNOME's settings.
+uint32_t gnomeBlankSeconds() {
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    GSettingsSchema* schema =
+        source ? g_settings_schema_source_lookup(source, "org.gnome.desktop.session", TRUE) : nullptr;
+    if (!schema)
+        return 0;
+    const bool hasKey = g_settings_schema_has_key(schema, "idle-delay");
+    g_settings_schema_unref(schema);
+    if (!hasKey)
+        return 0;
+    GSettings* session = g_settings_new("org.gnome.desktop.session");
+    const uint32_t seconds = g_settings_get_uint(session, "idle-delay");
+    g_object_unref(session);
+    return seconds;
+}
+
+// The idle row: whether the saver starts with the session, and after how long. The entry found
+// when the window opened is kept as it is unless the user changes the row: the window shows
+// whole minutes and no command line, and an entry may hold thirty seconds or --data-dir.
 struct IdleChoice {
     GtkWidget* check = nullptr;
     GtkWidget* minutes = nullptr;
-    std::optional<uint32_t> found;
+    GtkWidget* blankNote = nullptr; // on GNOME: when its blank screen would come first
+    uint32_t blankSeconds = 0;
+    std::optional<IdleAutostart> found;
+    bool shownChecked = false;
+    int shownMinutes = 0;
 };
 IdleChoice idleChoice;
 
@@ -221,11 +233,9 @@ void onPreview(GtkWidget* button, gpointer) {
         return;
     }
     // The flags as the window shows them, saved or not; the full-screen saver ends when the
-    // mouse moves. On a Wayland desktop with a layer shell it covers the screens as it will
-    // when idle; elsewhere (GNOME) it shows in a full-screen window.
-    std::vector<std::string> words = optionsShowing(currentSettings());
-    if (waylandDesktop().layerShell)
-        words.front() = "--overlay";
+    // mouse moves. On a Wayland desktop it covers the screens as it will when idle.
+    std::vector<std::string> words =
+        optionsShowing(currentSettings(), desktop().offers.coversScreens() ? "--overlay" : "--fullscreen");
     words.insert(words.begin(), saver);
     start(window, words, "Could not show the preview");
 }
@@ -239,20 +249,32 @@ void onAbout(GtkWidget* button, gpointer) {
 bool applyIdleChoice(GtkWidget* window) {
     if (!idleChoice.check)
         return true;
-    std::optional<uint32_t> wanted;
-    if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(idleChoice.check)))
-        wanted = uint32_t(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(idleChoice.minutes))) * 60000;
-    if (wanted == idleChoice.found)
+    const bool checked = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(idleChoice.check));
+    const int minutes = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(idleChoice.minutes));
+    if (checked == idleChoice.shownChecked && (!checked || minutes == idleChoice.shownMinutes))
         return true;
     std::ostringstream said, problem;
     const std::string entry = idleAutostartPath(std::getenv);
-    const int code = wanted ? addIdleAutostart(entry, {saverProgram()}, *wanted, said, problem)
-                            : removeIdleAutostart(entry, said, problem);
+    const uint32_t wanted = uint32_t(minutes) * 60000;
+    int code = 0;
+    if (!checked) {
+        code = removeIdleAutostart(entry, said, problem);
+    } else if (idleChoice.found) {
+        code = writeIdleAutostart(entry, idleChoice.found->command, wanted, said, problem);
+    } else if (const std::string saver = saverProgram(); !saver.empty()) {
+        code = addIdleAutostart(entry, {saver}, wanted, said, problem);
+    } else {
+        code = 1;
+        problem << "Could not start the fire with the session: the saver, emberhall, is neither "
+                   "beside this program nor on the PATH.";
+    }
     if (code != 0) {
         warn(window, problem.str());
         return false;
     }
-    idleChoice.found = wanted;
+    idleChoice.found = checked ? readIdleAutostart(entry) : std::nullopt;
+    idleChoice.shownChecked = checked;
+    idleChoice.shownMinutes = minutes;
     return true;
 }
 
@@ -345,36 +367,83 @@ void addEffects(GtkWidget* parent, const SettingsMarks& marks) {
     }
 }
 
+// "10 minutes", "1 minute", "30 seconds".
+std::string durationText(uint32_t seconds) {
+    const bool minutes = seconds >= 60 && seconds % 60 == 0;
+    const uint32_t count = minutes ? seconds / 60 : seconds;
+    return std::to_string(count) + (minutes ? " minute" : " second") + (count == 1 ? "" : "s");
+}
+
+// On GNOME, whose own blank screen after idle-delay hides whatever is on the screens: whether it
+// would come before the fire, and by how much.
+void updateBlankNote() {
+    if (!idleChoice.blankNote)
+        return;
+    const uint32_t fire = uint32_t(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(idleChoice.minutes))) * 60;
+    const uint32_t blank = idleChoice.blankSeconds;
+    const bool first = blank != 0 && fire >= blank &&
+                       gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(idleChoice.check));
+    if (first) {
+        const std::string when = fire == blank ? "as soon as the fire would start"
+                                               : durationText(fire - blank) + " before the fire would start";
+        const std::string note = "GNOME blanks the screen after " + durationText(blank) + " without input, " +
+                                 when + ": choose fewer minutes, or a later Screen Blank in GNOME's Settings "
+                                        "(Power).";
+        gtk_label_set_text(GTK_LABEL(idleChoice.blankNote), note.c_str());
+    }
+    gtk_widget_set_visible(idleChoice.blankNote, first);
+}
+
+void onIdleRowChanged(GtkWidget*, gpointer) { updateBlankNote(); }
+
+// A line of small grey text under a row.
+GtkWidget* noteLine(GtkWidget* box, const std::string& text) {
+    GtkWidget* line = gtk_label_new(text.c_str());
+    gtk_label_set_xalign(GTK_LABEL(line), 0);
+    gtk_label_set_line_wrap(GTK_LABEL(line), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(line), 60);
+    gtk_style_context_add_class(gtk_widget_get_style_context(line), "dim-label");
+    gtk_box_pack_start(GTK_BOX(box), line, FALSE, FALSE, 0);
+    return line;
+}
+
 // Only on Wayland, where no screen-saver daemon shows Emberhall: start it with the session,
 // waiting for the idle time (emberhall --idle), or not.
 void addIdleRow(GtkWidget* parent) {
-    const WaylandDesktop desktop = waylandDesktop();
-    if (!desktop.wayland)
+    const Desktop& d = desktop();
+    if (!d.wayland)
         return;
     GtkWidget* box = section(parent, "When Nobody Is There", GTK_ORIENTATION_VERTICAL);
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
     idleChoice.check = gtk_check_button_new_with_mnemonic("Start the fire when the session is _idle, after");
     idleChoice.minutes = gtk_spin_button_new_with_range(1, 1440, 1);
     const std::string entry = idleAutostartPath(std::getenv);
-    idleChoice.found = entry.empty() ? std::nullopt : idleAutostartTime(entry);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(idleChoice.check), idleChoice.found.has_value());
-    gtk_spin_button_set_value(GTK_SPIN_BUTTON(idleChoice.minutes),
-                              idleChoice.found ? std::max(1u, *idleChoice.found / 60000) : 10);
+    idleChoice.found = entry.empty() ? std::nullopt : readIdleAutostart(entry);
+    idleChoice.shownChecked = idleChoice.found.has_value();
+    idleChoice.shownMinutes =
+        idleChoice.found ? int(std::max(1u, idleChoice.found->idleMilliseconds / 60000)) : 10;
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(idleChoice.check), idleChoice.shownChecked);
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(idleChoice.minutes), idleChoice.shownMinutes);
     gtk_box_pack_start(GTK_BOX(row), idleChoice.check, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(row), idleChoice.minutes, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(row), gtk_label_new("minutes"), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(box), row, FALSE, FALSE, 0);
     std::string note = "Emberhall then waits with every login (" + shortPath(entry) + ").";
-    if (!desktop.layerShell || !desktop.idleNotice) {
-        // GNOME, for one: say why, and leave the choice as it is.
+    if (!d.offers.coversScreens() || !d.idleNotice) {
+        // Say why, and leave the choice as it is.
         gtk_widget_set_sensitive(row, FALSE);
-        note = !desktop.layerShell ? "This desktop lets no program cover its windows (it has no layer shell)."
-                                   : "This desktop tells no program when it is idle.";
+        note = !d.offers.coversScreens() ? "This desktop lets no program cover its windows."
+                                         : "This desktop tells no program when it is idle.";
     }
-    GtkWidget* line = gtk_label_new(note.c_str());
-    gtk_label_set_xalign(GTK_LABEL(line), 0);
-    gtk_style_context_add_class(gtk_widget_get_style_context(line), "dim-label");
-    gtk_box_pack_start(GTK_BOX(box), line, FALSE, FALSE, 0);
+    noteLine(box, note);
+    idleChoice.blankSeconds = d.offers.layerShell ? 0 : gnomeBlankSeconds();
+    if (idleChoice.blankSeconds == 0)
+        return;
+    idleChoice.blankNote = noteLine(box, "");
+    gtk_widget_set_no_show_all(idleChoice.blankNote, TRUE);
+    g_signal_connect(idleChoice.check, "toggled", G_CALLBACK(onIdleRowChanged), nullptr);
+    g_signal_connect(idleChoice.minutes, "value-changed", G_CALLBACK(onIdleRowChanged), nullptr);
+    updateBlankNote();
 }
 
 void addEditableFiles(GtkWidget* parent) {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/unique_file.h"
+#include "linux/common/xdg_directories.h"
 
 namespace fs = std::filesystem;
 
@@ -33,12 +34,9 @@ UserCopy userCopyOf(const std::string& userDirectory, const DataFiles& files, co
     if (fs::exists(copy.path, error))
         return copy;
     const fs::path target(copy.path);
-    fs::create_directories(target.parent_path(), error);
-    if (error) {
-        copy.reason =
-            "cannot create the folder " + target.parent_path().string() + ": " + error.message();
+    copy.reason = makeFolders(target.parent_path().string());
+    if (!copy.reason.empty())
         return copy;
-    }
     const std::string shipped = shippedFile(userDirectory, files, name);
     const std::string temporary = copy.path + ".new";
     if (shipped.empty()) {

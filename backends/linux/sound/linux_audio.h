@@ -1,7 +1,8 @@
 #pragma once
 // Sound on Linux: SDL2 for the output, which picks PulseAudio, PipeWire or ALSA at run time and
-// is loaded only when the device is opened, and libsndfile for every file our own WAV reader
-// does not read (MP3 among them). Without SDL, without a sound server or a sound card there is
+// is loaded only when the device is opened; for every file our own WAV reader does not read,
+// libsndfile (the WAV codings we leave out, FLAC, Ogg) and libmpg123 for MP3, which it reads
+// without printing notes about bad headers. Without SDL, without a sound server or a sound card there is
 // simply no device: the audio library stays silent and nothing is shown or printed.
 #include <cstdint>
 #include <memory>

@@ -51,7 +51,6 @@ using SdlOpenAudioDeviceFn = SdlAudioDeviceId(const char* device, int isCapture,
                                               int allowedChanges);
 using SdlPauseAudioDeviceFn = void(SdlAudioDeviceId device, int pauseOn);
 using SdlCloseAudioDeviceFn = void(SdlAudioDeviceId device);
-using SdlGetErrorFn = const char*();
 using SdlSetHintFn = int(const char* name, const char* value); // SDL_bool
 using SdlGetCurrentAudioDriverFn = const char*();
 }

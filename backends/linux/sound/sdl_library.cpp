@@ -27,7 +27,6 @@ std::unique_ptr<SdlAudioCalls> load(const char* libraryName) {
                           bind(library, "SDL_OpenAudioDevice", calls->openAudioDevice) &&
                           bind(library, "SDL_PauseAudioDevice", calls->pauseAudioDevice) &&
                           bind(library, "SDL_CloseAudioDevice", calls->closeAudioDevice) &&
-                          bind(library, "SDL_GetError", calls->getError) &&
                           bind(library, "SDL_SetHint", calls->setHint) &&
                           bind(library, "SDL_GetCurrentAudioDriver", calls->currentAudioDriver);
     if (!complete) {

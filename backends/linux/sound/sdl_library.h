@@ -13,7 +13,6 @@ struct SdlAudioCalls {
     SdlOpenAudioDeviceFn* openAudioDevice = nullptr;
     SdlPauseAudioDeviceFn* pauseAudioDevice = nullptr;
     SdlCloseAudioDeviceFn* closeAudioDevice = nullptr;
-    SdlGetErrorFn* getError = nullptr;
     SdlSetHintFn* setHint = nullptr;
     SdlGetCurrentAudioDriverFn* currentAudioDriver = nullptr;
 };

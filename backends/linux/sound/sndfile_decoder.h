@@ -1,6 +1,6 @@
 #pragma once
-// Decoding on Linux of everything our own WAV reader does not read: libsndfile, which reads MP3
-// (through libmpg123), FLAC, Ogg Vorbis and the WAV codings we leave out.
+// Decoding on Linux of the containers libsndfile knows (FLAC, Ogg Vorbis and the WAV codings our
+// own reader leaves out); MP3 goes to libmpg123 (linux/sound/mpg123_decoder.h).
 #include <memory>
 
 #include "seams/audio_platform.h"

@@ -1,12 +1,9 @@
 #include "linux/wayland/wayland_display.h"
 
-#include <linux/input-event-codes.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <cstdlib>
+#include <string_view>
 
 #include "linux/common/stop_signals.h"
 #include "linux/wayland/wayland_protocols.h"
@@ -14,7 +11,6 @@
 namespace {
 // The versions we speak; a compositor with older ones is bound at its own.
 constexpr uint32_t compositorVersion = 4;
-constexpr uint32_t seatVersion = 5;
 constexpr uint32_t outputVersion = 2;
 constexpr uint32_t layerShellVersion = 4;
 
@@ -28,59 +24,54 @@ WaylandDisplay& self(void* data) { return *static_cast<WaylandDisplay*>(data); }
 
 const wl_registry_listener registryListener = {WaylandDisplay::onGlobal, WaylandDisplay::onGlobalRemove};
 
-const wl_seat_listener seatListener = {
-    [](void* data, wl_seat*, uint32_t capabilities) { self(data).onSeatCapabilities(capabilities); },
-    [](void*, wl_seat*, const char*) {},
-};
+// A compositor that does not hear the answer to its ping takes the program for hung (GNOME
+// offers to end it).
+const xdg_wm_base_listener pingListener = {
+    [](void*, xdg_wm_base* shell, uint32_t serial) { xdg_wm_base_pong(shell, serial); }};
 
-const wl_pointer_listener pointerListener = {
-    [](void* data, wl_pointer*, uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-        self(data).onPointerEnter(serial, surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
-    },
-    [](void*, wl_pointer*, uint32_t, wl_surface*) {},
-    [](void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
-        self(data).onPointerMotion(wl_fixed_to_double(x), wl_fixed_to_double(y));
-    },
-    [](void* data, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint32_t state) {
-        self(data).onPointerButton(button, state);
-    },
-    [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {}, // axis: the wheel does not end it
-    [](void*, wl_pointer*) {},
-    [](void*, wl_pointer*, uint32_t) {},
-    [](void*, wl_pointer*, uint32_t, uint32_t) {},
-    [](void*, wl_pointer*, uint32_t, int32_t) {},
-    [](void*, wl_pointer*, uint32_t, int32_t) {},
-};
-
-const wl_keyboard_listener keyboardListener = {
-    [](void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { close(fd); }, // the keymap: unused
-    [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {},
-    [](void*, wl_keyboard*, uint32_t, wl_surface*) {},
-    [](void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
-        self(data).onKey(key, state);
-    },
-    [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {},
-    [](void*, wl_keyboard*, int32_t, int32_t) {},
-};
+bool isIdleNotice(std::string_view interface) {
+    return interface == ext_idle_notifier_v1_interface.name ||
+           interface == org_kde_kwin_idle_interface.name;
+}
 } // namespace
+
+WaylandDesktop waylandDesktopOf(wl_display* connection) {
+    WaylandDesktop desktop;
+    wl_event_queue* queue = wl_display_create_queue(connection);
+    auto* wrapper = static_cast<wl_display*>(wl_proxy_create_wrapper(connection));
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), queue);
+    wl_registry* registry = wl_display_get_registry(wrapper);
+    static const wl_registry_listener listener = {
+        [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
+            auto& d = *static_cast<WaylandDesktop*>(data);
+            const std::string_view is(interface);
+            d.layerShell |= is == zwlr_layer_shell_v1_interface.name;
+            d.xdgShell |= is == xdg_wm_base_interface.name;
+            d.idleNotice |= isIdleNotice(is);
+        },
+        [](void*, wl_registry*, uint32_t) {}};
+    wl_registry_add_listener(registry, &listener, &desktop);
+    wl_display_roundtrip_queue(connection, queue);
+    wl_registry_destroy(registry);
+    wl_proxy_wrapper_destroy(wrapper);
+    wl_event_queue_destroy(queue);
+    return desktop;
+}
 
 WaylandDisplay::~WaylandDisplay() {
     if (!display_)
         return;
     for (const WaylandOutput& output : outputs_)
         wl_output_destroy(output.output);
-    if (pointer_)
-        wl_pointer_destroy(pointer_);
-    if (keyboard_)
-        wl_keyboard_destroy(keyboard_);
-    if (seat_)
-        wl_seat_destroy(seat_);
+    seat_.reset();
     if (kdeIdle_)
         org_kde_kwin_idle_destroy(kdeIdle_);
     if (idleNotifier_)
         ext_idle_notifier_v1_destroy(idleNotifier_);
     if (viewporter_)
         wp_viewporter_destroy(viewporter_);
+    if (xdgShell_)
+        xdg_wm_base_destroy(xdgShell_);
     if (layerShell_)
         zwlr_layer_shell_v1_destroy(layerShell_);
     if (shm_)
@@ -122,12 +113,14 @@ void WaylandDisplay::onGlobal(void* data, wl_registry* registry, uint32_t name,
         d.compositor_ = bind<wl_compositor>(registry, name, &wl_compositor_interface, version, compositorVersion);
     } else if (is == wl_shm_interface.name) {
         d.shm_ = bind<wl_shm>(registry, name, &wl_shm_interface, version, 1);
-    } else if (is == wl_seat_interface.name && !d.seat_) {
-        d.seat_ = bind<wl_seat>(registry, name, &wl_seat_interface, version, seatVersion);
-        wl_seat_add_listener(d.seat_, &seatListener, &d);
+    } else if (is == wl_seat_interface.name) {
+        d.seat_->bind(registry, name, version);
     } else if (is == zwlr_layer_shell_v1_interface.name) {
         d.layerShell_ = bind<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface,
                                                   version, layerShellVersion);
+    } else if (is == xdg_wm_base_interface.name) {
+        d.xdgShell_ = bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, version, 1);
+        xdg_wm_base_add_listener(d.xdgShell_, &pingListener, nullptr);
     } else if (is == wp_viewporter_interface.name) {
         d.viewporter_ = bind<wp_viewporter>(registry, name, &wp_viewporter_interface, version, 1);
     } else if (is == ext_idle_notifier_v1_interface.name) {
@@ -154,54 +147,6 @@ void WaylandDisplay::onGlobalRemove(void* data, wl_registry*, uint32_t name) {
     d.outputs_.erase(gone);
 }
 
-void WaylandDisplay::onSeatCapabilities(uint32_t capabilities) {
-    const bool pointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
-    const bool keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
-    if (pointer && !pointer_) {
-        pointer_ = wl_seat_get_pointer(seat_);
-        wl_pointer_add_listener(pointer_, &pointerListener, this);
-    } else if (!pointer && pointer_) {
-        wl_pointer_destroy(pointer_);
-        pointer_ = nullptr;
-    }
-    if (keyboard && !keyboard_) {
-        keyboard_ = wl_seat_get_keyboard(seat_);
-        wl_keyboard_add_listener(keyboard_, &keyboardListener, this);
-    } else if (!keyboard && keyboard_) {
-        wl_keyboard_destroy(keyboard_);
-        keyboard_ = nullptr;
-    }
-}
-
-void WaylandDisplay::hidePointer(uint32_t serial) {
-    if (pointer_)
-        wl_pointer_set_cursor(pointer_, serial, nullptr, 0, 0);
-}
-
-void WaylandDisplay::onPointerEnter(uint32_t serial, wl_surface* surface, double x, double y) {
-    hidePointer(serial);
-    pointerSurface_ = surface;
-    pointerX_ = x;
-    pointerY_ = y;
-}
-
-void WaylandDisplay::onPointerMotion(double x, double y) {
-    if (watchInput && (x != pointerX_ || y != pointerY_))
-        inputSeen = true;
-    pointerX_ = x;
-    pointerY_ = y;
-}
-
-void WaylandDisplay::onPointerButton(uint32_t button, uint32_t state) {
-    if (watchInput && state == WL_POINTER_BUTTON_STATE_PRESSED && (button == BTN_LEFT || button == BTN_RIGHT))
-        inputSeen = true;
-}
-
-void WaylandDisplay::onKey(uint32_t key, uint32_t state) {
-    if (watchInput && state == WL_KEYBOARD_KEY_STATE_PRESSED && key == KEY_ESC)
-        inputSeen = true;
-}
-
 bool WaylandDisplay::roundtrip() { return wl_display_roundtrip(display_) >= 0; }
 
 bool WaylandDisplay::dispatch(int timeoutMs) {
@@ -214,15 +159,21 @@ bool WaylandDisplay::dispatch(int timeoutMs) {
         wl_display_cancel_read(display_);
         return false;
     }
-    pollfd waits[2] = {{wl_display_get_fd(display_), POLLIN, 0}, {stopSignalDescriptor(), POLLIN, 0}};
-    const int ready = poll(waits, stopSignalDescriptor() >= 0 ? 2 : 1, timeoutMs);
+    std::vector<pollfd> waits = {{wl_display_get_fd(display_), POLLIN, 0}};
+    if (stopSignalDescriptor() >= 0)
+        waits.push_back({stopSignalDescriptor(), POLLIN, 0});
+    const std::size_t ours = waits.size();
+    if (other_)
+        other_->prepareWait(waits, timeoutMs);
+    const int ready = poll(waits.data(), nfds_t(waits.size()), timeoutMs);
+    bool connected = true;
     if (ready > 0 && (waits[0].revents & POLLIN)) {
-        if (wl_display_read_events(display_) < 0)
-            return false;
+        connected = wl_display_read_events(display_) >= 0;
     } else {
         wl_display_cancel_read(display_);
-        if (ready > 0 && (waits[0].revents & (POLLERR | POLLHUP)))
-            return false;
+        connected = !(ready > 0 && (waits[0].revents & (POLLERR | POLLHUP)));
     }
-    return wl_display_dispatch_pending(display_) >= 0;
+    if (other_)
+        other_->finishWait(waits.data() + ours, waits.size() - ours);
+    return connected && wl_display_dispatch_pending(display_) >= 0;
 }

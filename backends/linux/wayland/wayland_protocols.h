@@ -10,3 +10,4 @@
 #include <ext-idle-notify-v1-client-protocol.h>
 #include <kde-idle-client-protocol.h>
 #include <viewporter-client-protocol.h>
+#include <xdg-shell-client-protocol.h>

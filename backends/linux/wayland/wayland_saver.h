@@ -1,22 +1,21 @@
 #pragma once
 // The Linux saver on a Wayland desktop, where no X11 screen-saver daemon can show it: a native
-// Wayland client that covers every output with one surface each on the layer shell's overlay
-// layer, above every window, and keeps the keyboard while it shows.
+// Wayland client that covers every output with a surface of its own (on the layer shell's
+// overlay layer, or full screen where there is none, as on GNOME), and keeps the keyboard while
+// it shows.
 //
 //   --overlay   covers the outputs now, until the user moves the pointer, presses its first or
-//               second button or Escape, or a stop signal comes; outputs that come and go
-//               meanwhile are followed
-//   --idle T    waits, asleep, until the session has had no input for T (the compositor's
-//               idle notification: ext-idle-notify-v1, else KDE's org_kde_kwin_idle), covers the
-//               outputs as --overlay does until input, then waits again; ends on a stop signal
+//               second button or Escape, touches the screen, or a stop signal comes; outputs
+//               that come and go meanwhile are followed
+//   --idle T    waits, asleep, until the session has had no input for T (linux/wayland/
+//               wayland_idle.h), covers the outputs as --overlay does until input, then waits
+//               again; on GNOME also until the desktop sees the user back, and not while GNOME's
+//               own shield is up; ends on a stop signal
 //
 // One process covers every output, so there is one sound; it still shares the sound with any
-// other copy on the display (linux/shared_scene.h). The picture goes to the compositor as it
-// is, 1024 x 768, in shared memory, and the compositor scales it to each output (wp_viewporter);
-// a compositor without the viewporter gets it stretched by us to each output's size. Frames are
-// drawn only for outputs that show them (their frame callbacks), at most one step of the fire
-// per 15 ms, and as many steps as 15 ms periods have passed, so the fire keeps its speed
-// whatever the outputs' refresh rates.
+// other copy on the display (linux/common/shared_scene.h). The picture reaches the outputs
+// through the frame output (linux/wayland/wayland_frame_output.h), drawn only while an output
+// waits for it and paced as on every home (scene/frame_pacer.h).
 #include <cstdint>
 
 #include "linux/common/shared_scene.h"

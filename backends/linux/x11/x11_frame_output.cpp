@@ -95,10 +95,13 @@ bool hasThirtyTwoBitPixels(Display* display, int depth) {
     return found;
 }
 
-// A surface whose pixels lie in a shared-memory segment the server has attached.
-struct SharedSurface : PixelSurface {
+// Every surface of this output: its pixels lie in a shared-memory segment the server has
+// attached, or, where the server cannot reach our memory, in a plain surface of the core's.
+struct X11Surface : PixelSurface {
+    PixelSurface* plain = nullptr; // the core's surface whose pixels these are, when not shared
     XShmSegmentInfo shm{};
-    XImage* image = nullptr; // over the same pixels, made for the first console that puts it
+    XImage* image = nullptr; // over the shared pixels, made for the first console that puts it
+    bool shared() const { return plain == nullptr; }
 };
 
 void releaseImage(Display* display, X11Console& console) {
@@ -242,17 +245,14 @@ void X11FrameOutput::updateConsole(PixelConsole* base) {
         return;
     XImage* image = console->image;
     // The server reads a shared surface straight into its pixmap when the visual takes the
-    // picture's own pixels; otherwise the picture is copied (or stretched) into the image.
-    auto* shared = static_cast<const SharedSurface*>(
-        std::find(sharedSurfaces_.begin(), sharedSurfaces_.end(), console->handed) != sharedSurfaces_.end()
-            ? console->handed
-            : nullptr);
-    bool direct = shared && console->rendered && console->layout.redMask == 0x00FF0000 &&
-                        console->layout.greenMask == 0x0000FF00 && console->layout.blueMask == 0x000000FF &&
-                        console->layout.otherBits == 0 && shared->width == image->width &&
-                        shared->height == image->height;
+    // picture's own pixels; otherwise the picture is copied (or stretched) into the image. The
+    // console is handed only surfaces of this output.
+    auto* surface = const_cast<X11Surface*>(static_cast<const X11Surface*>(console->handed));
+    bool direct = surface->shared() && console->rendered && console->layout.redMask == 0x00FF0000 &&
+                  console->layout.greenMask == 0x0000FF00 && console->layout.blueMask == 0x000000FF &&
+                  console->layout.otherBits == 0 && surface->width == image->width &&
+                  surface->height == image->height;
     if (direct) {
-        auto* surface = const_cast<SharedSurface*>(shared);
         if (!surface->image) {
             surface->image = XShmCreateImage(display_, console->visual, unsigned(console->depth), ZPixmap,
                                              reinterpret_cast<char*>(surface->pixels), &surface->shm,
@@ -301,58 +301,57 @@ void X11FrameOutput::destroyConsole(PixelConsole* base) {
 }
 
 PixelSurface* X11FrameOutput::createSurface(int32_t width, int32_t height, PixelFormat* format) {
-    if (width <= 0 || height <= 0 || !format || !display_ || !XShmQueryExtension(display_))
-        return FrameOutput::createSurface(width, height, format);
-    auto* surface = new (std::nothrow) SharedSurface;
+    if (width <= 0 || height <= 0 || !format)
+        return nullptr;
+    auto* surface = new (std::nothrow) X11Surface;
     if (!surface)
         return nullptr;
-    const std::size_t bytes = std::size_t(width) * std::size_t(height) * sizeof(uint32_t);
-    surface->shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600); // a new segment is zeroed
-    void* memory = surface->shm.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(surface->shm.shmid, nullptr, 0);
-    bool attached = false;
-    if (memory != reinterpret_cast<void*>(-1)) {
-        surface->shm.shmaddr = static_cast<char*>(memory);
-        surface->shm.readOnly = True;
-        const X11ErrorTrap trap(display_);
-        attached = XShmAttach(display_, &surface->shm) && (XSync(display_, False), trap.passed());
-    }
-    if (surface->shm.shmid >= 0)
-        shmctl(surface->shm.shmid, IPC_RMID, nullptr); // goes with the process however it ends
-    if (!attached) {
-        if (memory != reinterpret_cast<void*>(-1))
-            shmdt(memory);
-        delete surface;
-        return FrameOutput::createSurface(width, height, format); // a remote server
-    }
-    surface->pixels = static_cast<uint32_t*>(memory); // page-aligned
     surface->width = width;
     surface->height = height;
-    sharedSurfaces_.push_back(surface);
+    if (display_ && XShmQueryExtension(display_)) {
+        const std::size_t bytes = std::size_t(width) * std::size_t(height) * sizeof(uint32_t);
+        surface->shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600); // a new segment is zeroed
+        void* memory = surface->shm.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(surface->shm.shmid, nullptr, 0);
+        bool attached = false;
+        if (memory != reinterpret_cast<void*>(-1)) {
+            surface->shm.shmaddr = static_cast<char*>(memory);
+            surface->shm.readOnly = True;
+            const X11ErrorTrap trap(display_);
+            attached = XShmAttach(display_, &surface->shm) && (XSync(display_, False), trap.passed());
+        }
+        if (surface->shm.shmid >= 0)
+            shmctl(surface->shm.shmid, IPC_RMID, nullptr); // goes with the process however it ends
+        if (attached) {
+            surface->pixels = static_cast<uint32_t*>(memory); // page-aligned
+            return surface;
+        }
+        if (memory != reinterpret_cast<void*>(-1))
+            shmdt(memory);
+    }
+    // A remote server, or none with MIT-SHM: plain memory.
+    surface->plain = FrameOutput::createSurface(width, height, format);
+    if (!surface->plain) {
+        delete surface;
+        return nullptr;
+    }
+    surface->pixels = surface->plain->pixels;
     return surface;
 }
 
 void X11FrameOutput::destroySurface(PixelSurface* base) {
-    const auto ours = std::find(sharedSurfaces_.begin(), sharedSurfaces_.end(), base);
-    if (ours == sharedSurfaces_.end()) {
-        FrameOutput::destroySurface(base);
+    auto* surface = static_cast<X11Surface*>(base);
+    if (!surface)
         return;
+    if (surface->shared()) {
+        XShmDetach(display_, &surface->shm);
+        XSync(display_, False);
+        if (surface->image) {
+            surface->image->data = nullptr; // the segment is not the image's to free
+            XDestroyImage(surface->image);
+        }
+        shmdt(surface->shm.shmaddr);
+    } else {
+        FrameOutput::destroySurface(surface->plain);
     }
-    sharedSurfaces_.erase(ours);
-    auto* surface = static_cast<SharedSurface*>(base);
-    XShmDetach(display_, &surface->shm);
-    XSync(display_, False);
-    if (surface->image) {
-        surface->image->data = nullptr; // the segment is not the image's to free
-        XDestroyImage(surface->image);
-    }
-    shmdt(surface->shm.shmaddr);
     delete surface;
-}
-
-bool X11FrameOutput::usesSharedMemory(const PixelConsole* console) {
-    return console && static_cast<const X11Console*>(console)->shared;
-}
-
-bool X11FrameOutput::scaledByServer(const PixelConsole* console) {
-    return console && static_cast<const X11Console*>(console)->rendered;
 }

@@ -1,13 +1,11 @@
 #pragma once
-// The frame output on Linux: an X11 window. The picture fills the window and follows its
-// resizes, nearest neighbour. Where the server has the RENDER extension, the picture goes to it
+// The frame output on an X display: the console is an X11 window. The picture fills the window
+// and follows its resizes, nearest neighbour. Where the server has the RENDER extension, the picture goes to it
 // at its own size, 1024 x 768, and the server scales it (on a GPU-backed server at no cost to
 // anyone; the program's own work then does not grow with the screen); elsewhere we stretch it
 // to the window's size ourselves. It travels through shared memory (MIT-SHM) when the server
 // offers it and the display is local, and with plain XPutImage otherwise (a remote display).
 #include <X11/Xlib.h>
-
-#include <vector>
 
 #include "linux/common/picture_scaler.h"
 #include "seams/frame_output.h"
@@ -30,21 +28,17 @@ class X11FrameOutput final : public FrameOutput {
     void closeConsole(PixelConsole* console) override;
     void destroyConsole(PixelConsole* console) override;
     // A surface in memory shared with the server when it can be: with RENDER the server then
-    // reads the picture where the scene draws it, with no copy of ours in between.
+    // reads the picture where the scene draws it, with no copy of ours in between. Every
+    // surface it makes knows whether it is shared, so a console handed one needs to ask no one.
     PixelSurface* createSurface(int32_t width, int32_t height, PixelFormat* format) override;
     void destroySurface(PixelSurface* surface) override;
 
     // The window's size changed: the next update fills the new size.
     void resizeConsole(PixelConsole* console, int width, int height);
-    // Whether pictures travel through shared memory (for the measurement and the tests).
-    static bool usesSharedMemory(const PixelConsole* console);
-    // Whether the server scales the picture (RENDER).
-    static bool scaledByServer(const PixelConsole* console);
 
     // Whether a window of this visual and depth can be drawn into.
     static bool visualSupported(Display* display, const Visual* visual, int depth);
 
   private:
     Display* display_;
-    std::vector<PixelSurface*> sharedSurfaces_; // ours, in shared memory
 };

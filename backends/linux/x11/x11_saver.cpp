@@ -5,9 +5,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <ctime>
 #include <string>
 
 #include "linux/common/frame_pacing.h"
@@ -15,6 +13,7 @@
 #include "linux/x11/x11_errors.h"
 #include "linux/x11/x11_frame_output.h"
 #include "scene/fire_scene.h"
+#include "scene/frame_pacer.h"
 #include "seams/clock.h"
 
 namespace {
@@ -24,7 +23,8 @@ class X11Saver {
   public:
     X11Saver(Display* display, const WindowPlan& plan, const Settings& settings,
              const SharedPlaces& places, Clock& clock)
-        : display_(display), plan_(plan), settings_(settings), output_(display), scene_(clock, places) {}
+        : display_(display), plan_(plan), settings_(settings), clock_(clock), output_(display),
+          scene_(clock, places) {}
 
     int run();
 
@@ -42,8 +42,10 @@ class X11Saver {
     Display* display_;
     WindowPlan plan_;
     Settings settings_;
+    Clock& clock_;
     X11FrameOutput output_;
     SharedScene scene_;
+    SaverPicture picture_;
     Window window_ = 0;
     bool ownWindow_ = false;
     bool windowGone_ = false;
@@ -54,12 +56,10 @@ class X11Saver {
     int windowedHeight_ = FireScene::height;
     Colormap colormap_ = 0;
     Cursor blankCursor_ = 0;
+    Atom wmProtocols_ = 0;
     Atom deleteWindow_ = 0;
     Atom wmState_ = 0;
     Atom wmStateFullscreen_ = 0;
-    PixelConsole* console_ = nullptr;
-    PixelFormat* format_ = nullptr;
-    PixelSurface* surface_ = nullptr;
 };
 
 bool X11Saver::attachWindow() {
@@ -117,6 +117,7 @@ bool X11Saver::createOwnWindow() {
                     reinterpret_cast<const unsigned char*>(windowTitle), int(std::string(windowTitle).size()));
     XClassHint classHint{const_cast<char*>("emberhall"), const_cast<char*>("Emberhall")};
     XSetClassHint(display_, window_, &classHint);
+    wmProtocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display_, window_, &deleteWindow_, 1);
     wmState_ = XInternAtom(display_, "_NET_WM_STATE", False);
@@ -205,7 +206,10 @@ bool X11Saver::handleOwnWindowEvent(XEvent& event) {
         return true;
     }
     case ClientMessage:
-        return !(Atom(event.xclient.data.l[0]) == deleteWindow_);
+        // The window manager's close: a WM_PROTOCOLS message naming WM_DELETE_WINDOW. Other
+        // messages may carry any number in that place.
+        return !(event.xclient.message_type == wmProtocols_ && event.xclient.format == 32 &&
+                 Atom(event.xclient.data.l[0]) == deleteWindow_);
     case MotionNotify:
         return !(fullscreen_ && (event.xmotion.x_root != pointerX_ || event.xmotion.y_root != pointerY_));
     case ButtonPress:
@@ -226,7 +230,7 @@ bool X11Saver::handleEvents() {
             return false;
         }
         if (event.type == ConfigureNotify && event.xconfigure.window == window_) {
-            output_.resizeConsole(console_, event.xconfigure.width, event.xconfigure.height);
+            output_.resizeConsole(picture_.console(), event.xconfigure.width, event.xconfigure.height);
             if (ownWindow_ && !fullscreen_) {
                 windowedWidth_ = event.xconfigure.width;
                 windowedHeight_ = event.xconfigure.height;
@@ -245,11 +249,9 @@ bool X11Saver::handleEvents() {
 }
 
 void X11Saver::release() {
-    output_.closeConsole(console_);
+    picture_.close();
     scene_.stop();
-    output_.destroySurface(surface_);
-    output_.destroyFormat(format_);
-    output_.destroyConsole(console_);
+    picture_.destroy();
     if (ownWindow_ && !windowGone_)
         XDestroyWindow(display_, window_);
     if (blankCursor_)
@@ -265,21 +267,17 @@ int X11Saver::run() {
         return 1;
     // The audio device first, as on Windows; then the frame output and the scene.
     scene_.openAudio(settings_);
-    console_ = output_.createConsole();
-    format_ = output_.createFormat(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
-    output_.openConsole(console_, nativeWindowOf(window_), FireScene::width, FireScene::height,
-                        format_, 0);
-    surface_ = output_.createSurface(FireScene::width, FireScene::height, format_);
-    uint32_t* frameBuffer = output_.lockSurface(surface_);
-    output_.unlockSurface(surface_);
+    picture_.open(output_, nativeWindowOf(window_), FireScene::width, FireScene::height);
     scene_.start(settings_);
 
+    FramePacer pacer;
     while (!stopRequested() && handleEvents()) {
-        const timespec frameStart = monotonicNow();
-        scene_.drawFrame(frameBuffer);
-        output_.copySurface(surface_, console_);
-        output_.updateConsole(console_);
-        sleepUntil(later(frameStart, frameNanoseconds));
+        const int steps = pacer.stepsDue(clock_.tickCount());
+        for (int i = 0; i < steps; ++i)
+            scene_.drawFrame(picture_.pixels());
+        if (steps > 0)
+            picture_.present();
+        sleepMilliseconds(pacer.millisecondsToNextStep(clock_.tickCount()));
     }
     release();
     return 0;

@@ -1,10 +1,10 @@
 #pragma once
 // The Linux saver's run on an X display: the window the plan names (or one of our own), the
-// frame output on it, the scene, and the frame loop, paced by sleeping to the next 15 ms
-// deadline. It ends, stopping the sound, when a stop signal comes, when its window is destroyed
+// frame output on it, the scene, and the frame loop, paced as on every home (scene/frame_pacer.h)
+// and asleep between steps. It ends, stopping the sound, when a stop signal comes, when its window is destroyed
 // or, in its own window, on Escape, on closing the window, and while full screen on the mouse.
 // Under a screen-saver host the host keeps the input. Of several copies on one display only one
-// plays the sound (linux/shared_scene.h).
+// plays the sound (linux/common/shared_scene.h).
 #include "linux/common/options.h"
 #include "linux/common/shared_scene.h"
 #include "settings/settings.h"

@@ -1,4 +1,4 @@
-#include "web/frame_pacer.h"
+#include "scene/frame_pacer.h"
 
 #include "seams/clock.h"
 
@@ -24,4 +24,10 @@ int FramePacer::stepsDue(uint32_t now) {
     if (reached(now, next_))
         next_ = now + stepMilliseconds;
     return steps;
+}
+
+uint32_t FramePacer::millisecondsToNextStep(uint32_t now) const {
+    if (!started_ || reached(now, next_))
+        return 0;
+    return next_ - now;
 }
