@@ -27,7 +27,7 @@ EH_TEST_PACKAGES=(
     clang-14 libclang-rt-14-dev
     pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame bc strace
     xscreensaver xscreensaver-data mate-screensaver dbus-x11 lintian
-    sway grim
+    sway grim wtype
     mutter gnome-shell python3-gi gir1.2-glib-2.0
 )
 

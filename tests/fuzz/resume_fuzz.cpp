@@ -51,6 +51,20 @@ void checkUsable(const ResumePoint& point) {
               "the music's time is no place in a track");
 }
 
+// A value from lowest to highest, either end itself as often as not: the limits are where a
+// reader and a writer most easily disagree.
+template <typename Number>
+Number within(FuzzedDataProvider& bytes, Number lowest, Number highest) {
+    switch (bytes.ConsumeIntegralInRange(0, 3)) {
+    case 0:
+        return lowest;
+    case 1:
+        return highest;
+    default:
+        return bytes.ConsumeIntegralInRange<Number>(lowest, highest);
+    }
+}
+
 double anyTime(FuzzedDataProvider& bytes) {
     switch (bytes.ConsumeIntegralInRange(0, 3)) {
     case 0:
@@ -75,9 +89,9 @@ void checkWritten(FuzzedDataProvider& bytes) {
         point.music.trackOffset = bytes.ConsumeIntegral<long>();
         point.music.seconds = anyTime(bytes);
     } else {
-        point.nextMessage = bytes.ConsumeIntegralInRange<long>(0, offsetLimit - 1);
-        point.music.trackOffset = bytes.ConsumeIntegralInRange<long>(0, offsetLimit - 1);
-        milliseconds = bytes.ConsumeIntegralInRange<uint64_t>(0, millisecondsLimit);
+        point.nextMessage = within<long>(bytes, 0, offsetLimit - 1);
+        point.music.trackOffset = within<long>(bytes, 0, offsetLimit - 1);
+        milliseconds = within<uint64_t>(bytes, 0, millisecondsLimit);
         // The player's position falls between milliseconds; less than half of one rounds down.
         const double fraction = bytes.ConsumeBool() ? bytes.ConsumeProbability<double>() * 0.49 : 0;
         point.music.seconds = (double(milliseconds) + fraction) / 1000;

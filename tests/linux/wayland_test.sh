@@ -8,6 +8,9 @@
 # 2. --idle 5s: nothing while input comes, the fire after five seconds without, gone on input,
 #    back after the next five seconds; asleep while it waits (one thread, no CPU time, no
 #    wake-ups); SIGTERM ends it with 0.
+# 3. With the settings window (EH_SETTINGS_WINDOW, the plain build's): an autostart entry of
+#    thirty seconds and --data-dir, which the window shows as a minute, is left as it was when
+#    Enter closes the window, and Enter saves the settings of a user who had no folder for them.
 # sway refuses to run as root: it, PulseAudio and the saver run as the unprivileged user 65534.
 set -u
 program=$1
@@ -128,5 +131,26 @@ eh_check "SIGTERM ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
 eh_check "no error from the saver ($(grep -m1 '^emberhall:' "$EH_LINUX_DIR/output"))" \
     bash -c "! grep -q '^emberhall:' '$EH_LINUX_DIR/output'"
 eh_check "nothing the sanitizers report" eh_no_sanitizer_report "$EH_LINUX_DIR/output"
+
+# --- 3. The settings window on Wayland.
+if [ -n "${EH_SETTINGS_WINDOW:-}" ]; then
+    cp "$EH_SETTINGS_WINDOW" "$EH_LINUX_DIR/emberhall-settings"
+    chmod a+rx "$EH_LINUX_DIR/emberhall-settings"
+    (as_user "$EH_PROGRAM" --add-to-session 30s --data-dir "$EH_DATA" >/dev/null)
+    entry=$EH_NOBODY_HOME/.config/autostart/emberhall-idle.desktop
+    before=$(grep '^Exec=' "$entry")
+    as_user NO_AT_BRIDGE=1 "$EH_LINUX_DIR/emberhall-settings" >"$EH_LINUX_DIR/settings.log" 2>&1 &
+    settings=$!
+    shown() { command swaymsg -s "$(ls "$runtime"/sway-ipc.*.sock)" -t get_tree | grep -q '"Emberhall Settings"'; }
+    eh_until 20 shown && sleep 1 # for GTK to draw it
+    # A new keyboard, whose first key would reach no one before the window has asked for it.
+    (as_user wtype -s 1500 -k Return)
+    eh_wait_exit "$settings" 10
+    eh_check "Enter closes the settings window with 0 (got $EH_RC)" test "$EH_RC" = 0
+    eh_check "and saves the settings where there was no folder for them" \
+        test -f "$EH_NOBODY_HOME/.config/emberhall/emberhall.dat"
+    eh_check "the autostart entry runs what it ran ($before)" \
+        test "$(grep '^Exec=' "$entry")" = "$before" -a "$before" = "Exec=$EH_PROGRAM --data-dir $EH_DATA --idle 30s"
+fi
 
 exit "$EH_FAILURES"

@@ -17,6 +17,7 @@
 
 #include "linux/common/linux_data_files.h"
 #include "linux/common/options.h"
+#include "linux/common/xdg_directories.h"
 #include "linux/session/session_autostart.h"
 #include "linux/wayland/gnome_idle_monitor.h"
 #include "linux/wayland/wayland_display.h"
@@ -280,6 +281,10 @@ bool applyIdleChoice(GtkWidget* window) {
 
 void onOk(GtkWidget* button, gpointer) {
     GtkWidget* window = gtk_widget_get_toplevel(button);
+    // A first save, before any file of the user's: its folder is made first. Should that fail,
+    // the save says why.
+    if (const std::string folder = userDataDirectory(std::getenv); !folder.empty())
+        makeFolders(folder);
     const SettingsSave save = saveSettings(settingsFileName);
     if (!save.saved) {
         // The window stays, with the choices in it, to try again or to cancel.
@@ -295,7 +300,10 @@ void onCancel(GtkWidget* button, gpointer) {
     gtk_widget_destroy(gtk_widget_get_toplevel(button));
 }
 
-// Escape is Cancel. Enter is OK, except on a push button, which Enter presses as usual.
+// Escape is Cancel. Enter is OK, except on a push button, which Enter presses. Both are pressed
+// here, at once: GTK's own activation of a focused button grabs the keyboard until the key comes
+// up or a quarter of a second has passed, and under sway neither ended it, so the window took no
+// key at all after the first Enter.
 gboolean onKey(GtkWidget* window, GdkEventKey* event, gpointer ok) {
     switch (event->keyval) {
     case GDK_KEY_Escape:
@@ -305,9 +313,8 @@ gboolean onKey(GtkWidget* window, GdkEventKey* event, gpointer ok) {
     case GDK_KEY_KP_Enter:
     case GDK_KEY_ISO_Enter: {
         GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
-        if (focus && GTK_IS_BUTTON(focus) && !GTK_IS_TOGGLE_BUTTON(focus))
-            return FALSE;
-        gtk_button_clicked(GTK_BUTTON(ok));
+        const bool pushButton = focus && GTK_IS_BUTTON(focus) && !GTK_IS_TOGGLE_BUTTON(focus);
+        gtk_button_clicked(GTK_BUTTON(pushButton ? focus : ok));
         return TRUE;
     }
     default:
