@@ -1,10 +1,16 @@
-// The Linux saver's command line, its data directories and the stretch of its picture.
+// The Linux saver's command line, its data directories, the stretch of its picture and the sleep
+// between its frames.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
+#include <chrono>
+#include <csignal>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "linux/common/frame_pacing.h"
 #include "linux/common/linux_data_files.h"
 #include "linux/common/options.h"
 #include "linux/common/picture_scaler.h"
@@ -188,4 +194,26 @@ TEST(LinuxOptions, idleTimesAreMinutesOrSecondsFromASecondToADay) {
     EXPECT_EQ(idleTimeText(300000), "5");
     EXPECT_EQ(idleTimeText(30000), "30s");
     EXPECT_EQ(idleTimeText(90000), "90s");
+}
+
+// Only a stop signal ends the sleep early: another signal's interruption sleeps on to the same
+// end, whatever errno held before (clock_nanosleep returns its error instead of setting it).
+TEST(FramePacing, aSleepInterruptedByAnotherSignalSleepsOnToItsEnd) {
+    struct sigaction quiet = {};
+    quiet.sa_handler = [](int) {};
+    sigemptyset(&quiet.sa_mask);
+    struct sigaction before = {};
+    sigaction(SIGUSR1, &quiet, &before); // without SA_RESTART: the sleep is interrupted
+    const pthread_t sleeper = pthread_self();
+    std::thread interrupter([sleeper] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        pthread_kill(sleeper, SIGUSR1);
+    });
+    errno = 0;
+    const auto start = std::chrono::steady_clock::now();
+    sleepMilliseconds(200);
+    const auto slept = std::chrono::steady_clock::now() - start;
+    interrupter.join();
+    sigaction(SIGUSR1, &before, nullptr);
+    EXPECT_GE(slept, std::chrono::milliseconds(200));
 }

@@ -44,3 +44,28 @@ TEST(SessionAutostart, writesAnEntryThatRunsIdleAndTakesItAwayAgain) {
     EXPECT_NE(refused.str().find(home.file("blocked")), std::string::npos) << refused.str();
     EXPECT_EQ(addIdleAutostart("", {"emberhall"}, 60000, out, refused), 1);
 }
+
+// The settings window changes the time of an entry it found and keeps what it cannot show: the
+// command as written, --data-dir and all; with no program to start it writes nothing.
+TEST(SessionAutostart, anotherTimeKeepsTheCommandAsWrittenAndNoProgramIsRefused) {
+    TempDirectory home;
+    const std::string path = home.file("autostart/emberhall-idle.desktop");
+    std::ostringstream out, err;
+    ASSERT_EQ(addIdleAutostart(path, {"/opt/my saver/emberhall", "--data-dir", "/data"}, 30000, out, err), 0);
+    const std::optional<IdleAutostart> found = readIdleAutostart(path);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->command, "\"/opt/my saver/emberhall\" --data-dir /data");
+    EXPECT_EQ(found->idleMilliseconds, 30000u);
+    ASSERT_EQ(writeIdleAutostart(path, found->command, 120000, out, err), 0);
+    auto entry = [&] {
+        std::ifstream in(path);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    const std::string written = entry();
+    EXPECT_NE(written.find("\nExec=\"/opt/my saver/emberhall\" --data-dir /data --idle 2\n"), std::string::npos)
+        << written;
+    std::ostringstream refused;
+    EXPECT_EQ(writeIdleAutostart(path, "", 60000, out, refused), 1);
+    EXPECT_NE(refused.str().find("no program"), std::string::npos) << refused.str();
+    EXPECT_EQ(entry(), written);
+}

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Linux saver in the windows it can draw into: a window of its own at two sizes and full
 # screen, a window given by id, the root window; the ways it ends (Escape, its window destroyed,
-# the mouse in full screen, SIGTERM, SIGINT, SIGHUP); and the clear refusals (no display, a
-# window that does not exist, an odd option).
+# the mouse in full screen, the window manager's close and no other message, SIGTERM, SIGINT,
+# SIGHUP); and the clear refusals (no display, a window that does not exist, an odd option).
 set -u
 program=$1
 source "$(dirname "$0")/linux_lib.sh"
@@ -46,6 +46,16 @@ eh_check "in a window the mouse leaves it running" kill -0 "$EH_PID"
 xdotool key --window "$window" Escape
 eh_wait_exit "$EH_PID" 10
 eh_check "Escape ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+
+eh_linux_start --data-dir "$EH_DATA"
+eh_wait_fire 1024x40+0+720 >/dev/null
+window=$(xdotool search --name '^Emberhall$' | head -n 1)
+"$EH_BARE_WINDOW" message "$window" _NET_WM_STATE WM_DELETE_WINDOW
+sleep 1
+eh_check "another client message that names WM_DELETE_WINDOW leaves it running" kill -0 "$EH_PID"
+"$EH_BARE_WINDOW" message "$window" WM_PROTOCOLS WM_DELETE_WINDOW
+eh_wait_exit "$EH_PID" 10
+eh_check "the window manager's close ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
 
 eh_linux_start --fullscreen --data-dir "$EH_DATA"
 eh_check "--fullscreen fills the screen" eh_wait_fire 1280x40+0+980

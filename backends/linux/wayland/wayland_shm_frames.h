@@ -5,6 +5,7 @@
 // there; outputs that refresh at different times, or one that stopped refreshing, may each hold
 // a different frame, so frames are made as needed, up to a number the owner chooses.
 #include <cstddef>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -15,6 +16,8 @@ struct wl_buffer;
 // The largest side of a frame: 16384 pixels keep a frame's bytes (at most 1 GiB) and its rows
 // within the protocol's 32-bit sizes. Larger outputs exist only in a compositor's imagination.
 constexpr int largestFrameSide = 16384;
+static_assert(int64_t(largestFrameSide) * largestFrameSide * 4 <= INT32_MAX,
+              "a frame's bytes must fit wl_shm_pool's 32-bit size");
 constexpr bool frameSizeFits(int width, int height) {
     return width > 0 && height > 0 && width <= largestFrameSide && height <= largestFrameSide;
 }
