@@ -27,9 +27,14 @@ std::vector<std::string_view> fields(std::string_view line) {
     }
 }
 
+// A number as formatResumePoint writes it: decimal without a leading zero, hexadecimal in small
+// letters. The same point written another way is no file of ours.
 template <typename Number>
 bool number(std::string_view text, Number& value, int base = 10) {
     if (text.empty() || text.front() == '-' || text.front() == '+')
+        return false;
+    if ((base == 10 && text.size() > 1 && text.front() == '0') ||
+        (base == 16 && text.find_first_of("ABCDEF") != std::string_view::npos))
         return false;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return error == std::errc() && end == text.data() + text.size();

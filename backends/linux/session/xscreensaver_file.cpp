@@ -215,11 +215,12 @@ ProgramsEdit addEmberhallToPrograms(std::string& text) {
 
     const Line& last = lines[programs.last];
     const std::string lastContent = contentOf(text, last);
-    // The file's own line ending, for the lines we add.
-    const std::string ending = !last.ending.empty() ? last.ending
-                               : !lines[programs.first].ending.empty()
-                                   ? lines[programs.first].ending
-                                   : "\n";
+    // The file's own line ending, for the lines we add: the list's, else that of the line before
+    // it (a one-line list at the end of a file without a final line ending), else LF.
+    std::string ending = !last.ending.empty() ? last.ending : lines[programs.first].ending;
+    if (ending.empty())
+        ending = programs.first > 0 && !lines[programs.first - 1].ending.empty() ? lines[programs.first - 1].ending
+                                                                                : "\n";
     if (programs.last > programs.first && trim(lastContent).empty() && !continues(lastContent)) {
         // The usual case: the value ends with an empty line. Our entry goes just before it,
         // and no other line changes.
