@@ -201,9 +201,10 @@ Where it draws (the first that applies):
                          so does the mouse while it is full screen
   --fullscreen           its own window, full screen from the start
 
-On a Wayland desktop with a layer shell (sway, Hyprland, KDE Plasma, labwc, Wayfire):
+On a Wayland desktop (sway, Hyprland, KDE Plasma, labwc, Wayfire, GNOME):
   --overlay              cover every screen now, above all windows, until the mouse
-                         moves, its left or right button or Escape is pressed
+                         moves, its left or right button or Escape is pressed, or the
+                         screen is touched
   --idle TIME            wait until nobody has touched the mouse or keyboard for TIME
                          (minutes, 5, or seconds, 30s), then cover the screens as
                          --overlay does; after the user is back, wait again
