@@ -6,6 +6,8 @@ stdin and carries each out:
     key CODE       presses and releases a key, by its evdev code (Escape is 1)
     button CODE    presses and releases a button, by its evdev code (left 272, right 273,
                    middle 274)
+    shield 1|0     says that GNOME's shield (its blank screen or lock) came up or went, as
+                   org.gnome.ScreenSaver does, which a headless shell without a lock lacks
 Prints "input ready" once the session runs, then "done LINE" or "error LINE: WHY" for each line,
 so that a caller can wait for one to be carried out. Mutter takes a session's calls only from
 the connection that created it, hence one process for all of them. Ends at the end of its input,
@@ -33,9 +35,10 @@ def main():
         call(bus, session, session_interface, method, signature, args)
 
     call(bus, session, session_interface, "Start")
-    # Mutter adds a session's pointer and keyboard to the seat at their first event, and a
-    # client that has no keyboard yet misses that first key press. A press of code 0, which is
-    # no key and no button, adds each device without an event that counts as input.
+    # Mutter adds a session's pointer and keyboard to the seat at their first event, too late
+    # for a client to hear that event: the first key press was lost. A press of code 0, which is
+    # no key and no button, adds each device now, as if plugged in, with no event that a client
+    # or the idle monitor would count as input.
     notify("NotifyPointerButton", "(ib)", (0, True))
     notify("NotifyKeyboardKeycode", "(ub)", (0, True))
     print("input ready", flush=True)
@@ -49,6 +52,10 @@ def main():
             elif words[0] == "key" and len(words) == 2:
                 for pressed in (True, False):
                     notify("NotifyKeyboardKeycode", "(ub)", (int(words[1]), pressed))
+            elif words[0] == "shield" and len(words) == 2:
+                bus.emit_signal(None, "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver",
+                                "ActiveChanged", GLib.Variant("(b)", (words[1] == "1",)))
+                bus.flush_sync(None)
             elif words[0] == "button" and len(words) == 2:
                 for pressed in (True, False):
                     notify("NotifyPointerButton", "(ib)", (int(words[1]), pressed))
@@ -58,7 +65,10 @@ def main():
             print(f"error {' '.join(words)}: {error}", flush=True)
             continue
         print(f"done {' '.join(words)}", flush=True)
-    call(bus, session, session_interface, "Stop")
+    try:
+        call(bus, session, session_interface, "Stop")
+    except GLib.Error:
+        pass  # the shell has gone, and the session with it
 
 
 if __name__ == "__main__":

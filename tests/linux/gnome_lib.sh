@@ -46,7 +46,8 @@ eh_gnome_as_user() {
 # by side from the left in that order, and waits until it is ready: its Wayland socket exists,
 # Eval answers, its start-up is over, the overview it starts in is closed and the notification
 # it shows at start (no screen lock without GDM) is gone, which would otherwise show over a
-# fullscreen window that has no focus. About 2.5 s.
+# fullscreen window that has no focus. About 2.5 s. Whether it starts or not, eh_gnome_stop
+# ends what it started.
 # Leaves: EH_GNOME_DIR (its own directory, shell.log in it), EH_GNOME_DISPLAY, EH_GNOME_BUS and
 # the ids EH_GNOME_SYSTEM_BUS_PID, EH_GNOME_SESSION_PID (dbus-run-session, which runs the
 # session bus and the shell) and EH_GNOME_SHELL_PID.
@@ -72,34 +73,64 @@ eh_gnome_start() {
     (eh_gnome_as_user dbus-daemon --nofork --config-file="$EH_GNOME_DIR/system.conf") \
         >"$EH_GNOME_DIR/system-bus.log" 2>&1 &
     EH_GNOME_SYSTEM_BUS_PID=$!
-    # Where /run/systemd exists, the shell takes the machine for one that systemd runs, asks
-    # logind for its session and stops when there is none. An empty one, in a mount namespace
-    # of the shell's own, hides it from the shell alone. unshare and sh replace themselves: the
-    # id is dbus-run-session's.
+    # Where /run/systemd/seats exists, the shell counts on logind, which its own system bus does
+    # not have; an empty /run/systemd, in a mount namespace of the shell's own, sets it on its
+    # path for a machine without logind, the same on every machine. unshare and sh replace
+    # themselves: the id is dbus-run-session's. The log is appended to: eh_gnome_unstick writes
+    # to it too.
     unshare --mount sh -c 'mount -t tmpfs tmpfs /run/systemd && exec "$@"' sh "${EH_GNOME_ENV[@]}" \
-        dbus-run-session --config-file="$EH_GNOME_DIR/session.conf" -- gnome-shell --headless --no-x11 \
-        --wayland-display="$EH_GNOME_DISPLAY" --unsafe-mode "${monitors[@]}" >"$EH_GNOME_DIR/shell.log" 2>&1 &
+        dbus-run-session --config-file="$EH_GNOME_DIR/session.conf" -- \
+        gnome-shell --headless --no-x11 --wayland-display="$EH_GNOME_DISPLAY" --unsafe-mode "${monitors[@]}" \
+        >>"$EH_GNOME_DIR/shell.log" 2>&1 &
     EH_GNOME_SESSION_PID=$!
-    if ! eh_until 10 eh_gnome_shell_started || ! eh_until 20 test -S "$runtime/$EH_GNOME_DISPLAY" ||
-        ! eh_until 30 eh_gnome_started_up || ! eh_until 10 eh_gnome_desktop_bare; then
-        echo "GNOME Shell did not start; the end of its log:" >&2
-        tail -n 30 "$EH_GNOME_DIR/shell.log" >&2
-        return 1
-    fi
+    # Timed by the clock, not by tries: a call to a shell that hangs takes until it times out.
+    local deadline=$((SECONDS + 60)) EH_GNOME_EVAL_MS=1000
+    until eh_gnome_unstick && eh_gnome_started_up && eh_gnome_desktop_bare; do
+        if [ "$SECONDS" -ge "$deadline" ] || ! kill -0 "$EH_GNOME_SESSION_PID" 2>/dev/null; then
+            echo "GNOME Shell did not start; the end of its log:" >&2
+            tail -n 30 "$EH_GNOME_DIR/shell.log" >&2
+            echo >&2
+            return 1
+        fi
+        sleep 0.1
+    done
 }
 
-# The parts of eh_gnome_start's wait.
-eh_gnome_shell_started() { EH_GNOME_SHELL_PID=$(pgrep -P "$EH_GNOME_SESSION_PID" -x gnome-shell); }
-eh_gnome_started_up() { [ "$(eh_gnome_eval 'Main.layoutManager._startingUp')" = false ]; }
+# GNOME Shell 43 starts ibus-daemon with a JavaScript function that runs in the forked child
+# before the program is executed. In about one start in ten here that child hangs for good on a
+# lock another thread of the shell held at the fork, and the shell, waiting for it, is frozen.
+# Such a child, still a gnome-shell after a second, is ended: the shell then goes on as when
+# there is no ibus-daemon to start. Also finds the shell's id; false until it runs.
+eh_gnome_unstick() {
+    EH_GNOME_SHELL_PID=$(pgrep -P "$EH_GNOME_SESSION_PID" -x gnome-shell) || return 1
+    local child uptime
+    uptime=$(cut -d' ' -f1 /proc/uptime)
+    for child in $(pgrep -P "$EH_GNOME_SHELL_PID" -x gnome-shell); do
+        if awk -v now="$uptime" -v hz="$(getconf CLK_TCK)" '{ exit !(now - $22 / hz > 1) }' \
+            "/proc/$child/stat" 2>/dev/null; then
+            kill -KILL "$child"
+            echo "(bench) ended gnome-shell's hung child $child" >>"$EH_GNOME_DIR/shell.log"
+        fi
+    done
+}
+
+# The rest of eh_gnome_start's wait: the Wayland socket and the end of the start-up animation,
+# then the overview and the notifications gone.
+eh_gnome_started_up() {
+    [ -S "$EH_GNOME_DIR/runtime/$EH_GNOME_DISPLAY" ] &&
+        [ "$(eh_gnome_eval 'Main.layoutManager._startingUp')" = false ]
+}
 eh_gnome_desktop_bare() {
     [ "$(eh_gnome_eval 'Main.overview.hide();
-        Main.messageTray.getSources().forEach(source => source.destroy());
-        Main.overview.visible || Main.overview.animationInProgress || Main.messageTray.getSources().length > 0')" = false ]
+        const tray = Main.messageTray;
+        tray.getSources().forEach(source => source.destroy());
+        Main.overview.visible || Main.overview.animationInProgress || tray.getSources().length > 0')" = false ]
 }
 
-# Ends what eh_gnome_start and eh_gnome_start_input started and removes the directory. The shell
-# first: dbus-run-session then ends the session bus and exits, and the services that bus started
-# end when it goes; any that has not after five seconds is ended by its id.
+# Ends what eh_gnome_start and eh_gnome_start_input started, and removes the directory. The
+# shell first: dbus-run-session then ends the session bus and exits, and the services that bus
+# started end when it goes. Whatever still runs in the session five seconds later (a program a
+# test left running, too) is ended by its id.
 eh_gnome_stop() {
     eh_gnome_stop_input
     if [ -n "${EH_GNOME_SHELL_PID:-}" ]; then
@@ -133,9 +164,10 @@ import json, sys
 from gi.repository import Gio, GLib
 bus = Gio.bus_get_sync(Gio.BusType.SESSION)
 ok, result = bus.call_sync("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell", "Eval",
-                           GLib.Variant("(s)", (sys.argv[1],)), None, 0, 10000, None).unpack()
+                           GLib.Variant("(s)", (sys.argv[1],)), None, Gio.DBusCallFlags.NONE,
+                           int(sys.argv[2]), None).unpack()
 print(json.loads(result) if ok and result.startswith("\"") else result)
-sys.exit(0 if ok else 1)' "$1" 2>&1)
+sys.exit(0 if ok else 1)' "$1" "${EH_GNOME_EVAL_MS:-10000}" 2>&1)
 }
 
 # Calls method $3 of object $2 of bus name $1 on the session bus, with arguments $4...
@@ -150,7 +182,8 @@ eh_gnome_fullscreen() {
 
 # Prints monitor $1's place in a screenshot of all monitors, WxH+X+Y, as eh_mean takes a region.
 eh_gnome_monitor_region() {
-    eh_gnome_eval "(r => \`\${r.width}x\${r.height}+\${r.x}+\${r.y}\`)(global.display.get_monitor_geometry($1))"
+    eh_gnome_eval "const r = global.display.get_monitor_geometry($1);
+        \`\${r.width}x\${r.height}+\${r.x}+\${r.y}\`"
 }
 
 # A screenshot of all monitors as they stand side by side, saved as PNG $1; where one is lower
@@ -196,7 +229,8 @@ eh_gnome_start_input() {
 # Sends one line to the input helper and waits until it is carried out; false when it was not.
 #   eh_gnome_input move 8 5; eh_gnome_input key 1; eh_gnome_input button 273
 eh_gnome_input() {
-    echo "$*" >&"$EH_GNOME_INPUT_FD" || return 1
+    # In a subshell: a helper that has gone would end this script with SIGPIPE.
+    (echo "$*" >&"$EH_GNOME_INPUT_FD") 2>/dev/null || return 1
     EH_GNOME_INPUT_SENT=$((EH_GNOME_INPUT_SENT + 1))
     eh_until 5 eh_gnome_input_answered && test "$(tail -n 1 "$EH_GNOME_DIR/input.log")" = "done $*"
 }

@@ -20,12 +20,25 @@ struct CoveredOutput {
     PictureScaler scaler;
 };
 
+// The surface the scene draws into: itself a frame in shared memory where it can be (else the
+// core's plain memory, which is always copied).
+struct WaylandSurface final : PixelSurface {
+    std::unique_ptr<ShmFrame> frame;
+    PixelSurface* plain = nullptr;
+    bool held() const { return frame && frame->busy; }
+};
+
 struct WaylandConsole final : PixelConsole {
     int32_t pictureWidth = 0;
     int32_t pictureHeight = 0;
-    std::unique_ptr<ShmFrames> frames; // the picture at its own size, for scaled outputs
+    std::unique_ptr<ShmFrames> frames; // copies of the picture at its own size, for scaled outputs
     std::vector<CoveredOutput> outputs;
     bool closedByUser = false;
+    // The compositor keeps the frame it shows until another replaces it (wlroots' software
+    // renderer does): it is given copies, so that the surface is free for the next picture.
+    bool compositorHolds = false;
+
+    const WaylandSurface* surface() const { return static_cast<const WaylandSurface*>(handed); }
 
     // One frame may be held by every output at once, and one more is drawn meanwhile.
     std::size_t mostFrames() const { return outputs.size() + 1; }
@@ -81,13 +94,29 @@ bool WaylandFrameOutput::wantsPicture(PixelConsole* base) {
     if (!console || !console->open)
         return false;
     console->dropGone();
+    const auto ready = [](const CoveredOutput& covered) { return covered.surface->ready(); };
+    const auto scaledReady = [&](const CoveredOutput& covered) {
+        return ready(covered) && covered.surface->scaledByCompositor();
+    };
+    // The scene's own frame is still held though an output showed it and waits for the next:
+    // this compositor keeps what it shows. It is shown a copy of the same picture, which makes
+    // it let go of ours; from then on it gets copies.
+    if (console->surface() && console->surface()->held()) {
+        if (std::any_of(console->outputs.begin(), console->outputs.end(), scaledReady)) {
+            console->compositorHolds = true;
+            updateConsole(console);
+        }
+        return false;
+    }
     for (CoveredOutput& covered : console->outputs) {
-        const OutputSurface& s = *covered.surface;
-        if (!s.ready())
+        if (!ready(covered))
             continue;
-        ShmFrames& frames = s.scaledByCompositor() ? *console->frames : stretchedFrames(display_.shm(), covered, *console);
-        if (frames.free(s.scaledByCompositor() ? console->mostFrames() : 2))
+        if (covered.surface->scaledByCompositor()) {
+            if (!console->compositorHolds || console->frames->free(console->mostFrames()))
+                return true;
+        } else if (stretchedFrames(display_.shm(), covered, *console).free(2)) {
             return true;
+        }
     }
     return false;
 }
@@ -96,21 +125,24 @@ void WaylandFrameOutput::updateConsole(PixelConsole* base) {
     WaylandConsole* console = consoleOf(base);
     if (!console || !console->open || !console->handed || !console->handed->pixels)
         return;
-    const uint32_t* picture = console->handed->pixels;
+    const WaylandSurface& surface = *console->surface();
     console->dropGone();
-    // The outputs the compositor scales share one frame of the picture's size.
+    // The outputs the compositor scales share one frame of the picture's size: the surface's
+    // own, or a copy of it.
     ShmFrame* shared = nullptr;
     for (CoveredOutput& covered : console->outputs) {
         OutputSurface& s = *covered.surface;
         if (!s.ready())
             continue;
         if (s.scaledByCompositor()) {
-            if (!shared) {
+            if (!shared && surface.frame && !surface.held() && !console->compositorHolds) {
+                shared = surface.frame.get();
+            } else if (!shared) {
                 shared = console->frames->free(console->mostFrames());
                 if (!shared)
                     continue;
-                const std::size_t bytes = std::size_t(console->handed->width) * std::size_t(console->handed->height) * 4;
-                std::memcpy(shared->pixels, picture, std::min(bytes, shared->bytes));
+                const std::size_t bytes = std::size_t(surface.width) * std::size_t(surface.height) * 4;
+                std::memcpy(shared->pixels, surface.pixels, std::min(bytes, shared->bytes));
             }
             s.show(*shared);
             continue;
@@ -118,7 +150,7 @@ void WaylandFrameOutput::updateConsole(PixelConsole* base) {
         ShmFrame* frame = stretchedFrames(display_.shm(), covered, *console).free(2);
         if (!frame)
             continue;
-        covered.scaler.scale(picture, frame->pixels, std::size_t(s.width()));
+        covered.scaler.scale(surface.pixels, frame->pixels, std::size_t(s.width()));
         s.show(*frame);
         frame->busy = true;
     }
@@ -129,6 +161,34 @@ void WaylandFrameOutput::updateConsole(PixelConsole* base) {
 bool WaylandFrameOutput::closedByUser(const PixelConsole* base) const {
     const auto* console = static_cast<const WaylandConsole*>(base);
     return console && console->closedByUser;
+}
+
+PixelSurface* WaylandFrameOutput::createSurface(int32_t width, int32_t height, PixelFormat* format) {
+    if (width <= 0 || height <= 0 || !format)
+        return nullptr;
+    auto* surface = new (std::nothrow) WaylandSurface;
+    if (!surface)
+        return nullptr;
+    surface->width = width;
+    surface->height = height;
+    surface->frame = makeShmFrame(display_.shm(), width, height);
+    if (!surface->frame)
+        surface->plain = FrameOutput::createSurface(width, height, format);
+    PixelSurface* memory = surface->frame ? nullptr : surface->plain;
+    surface->pixels = surface->frame ? surface->frame->pixels : memory ? memory->pixels : nullptr;
+    if (!surface->pixels) {
+        delete surface;
+        return nullptr;
+    }
+    return surface;
+}
+
+void WaylandFrameOutput::destroySurface(PixelSurface* base) {
+    auto* surface = static_cast<WaylandSurface*>(base);
+    if (!surface)
+        return;
+    FrameOutput::destroySurface(surface->plain);
+    delete surface; // and its frame
 }
 
 void WaylandFrameOutput::closeConsole(PixelConsole* base) {

@@ -5,9 +5,12 @@
 //
 // An update shows the picture only on the outputs that wait for one (they showed the last one);
 // an output that is switched off or hidden costs nothing. The picture goes to the compositor at
-// its own size, 1024 x 768, copied from the surface the scene draws into to a frame in shared
-// memory the compositor does not hold (some 0.07 ms), and the compositor scales it; a
-// compositor without wp_viewporter gets it stretched by us into frames of each output's size.
+// its own size, 1024 x 768, and the compositor scales it. The surface the scene draws into lies
+// in shared memory itself, and goes to the compositor as it is where the compositor copies it
+// when it is shown and lets go of it (GNOME, KDE Plasma, wlroots on a GPU). A compositor that
+// keeps the frame it shows until another replaces it gets a copy in a frame of its own instead,
+// so the scene never draws into a picture on screen. A compositor without wp_viewporter gets
+// the picture stretched by us into frames of each output's size.
 #include <cstdint>
 
 #include "seams/frame_output.h"
@@ -27,9 +30,13 @@ class WaylandFrameOutput final : public FrameOutput {
     // Takes the surfaces off the outputs.
     void closeConsole(PixelConsole* console) override;
     void destroyConsole(PixelConsole* console) override;
+    // In shared memory, where the compositor can read it.
+    PixelSurface* createSurface(int32_t width, int32_t height, PixelFormat* format) override;
+    void destroySurface(PixelSurface* surface) override;
 
-    // Whether an output waits for a picture and there is a frame to give it in: the saver draws
-    // only then, and otherwise sleeps until the compositor says something.
+    // Whether an output waits for a picture, there is a frame to give it in, and the compositor
+    // does not hold the scene's own: the saver draws only then, and otherwise sleeps until the
+    // compositor says something.
     bool wantsPicture(PixelConsole* console);
     // Whether the user closed one of its full-screen windows (GNOME: Alt+F4, say).
     bool closedByUser(const PixelConsole* console) const;

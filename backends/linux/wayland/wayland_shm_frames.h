@@ -34,6 +34,10 @@ struct ShmFrame {
     ShmFrame& operator=(const ShmFrame&) = delete;
 };
 
+// One frame of width x height, black; null when no shared memory can be had (or frameSizeFits
+// does not hold).
+std::unique_ptr<ShmFrame> makeShmFrame(wl_shm* shm, int width, int height);
+
 class ShmFrames {
   public:
     // Frames of width x height (frameSizeFits must hold).
@@ -46,9 +50,6 @@ class ShmFrames {
     ShmFrame* free(std::size_t most);
 
   private:
-    // Black to begin with.
-    bool make(ShmFrame& frame);
-
     wl_shm* shm_;
     int width_;
     int height_;
