@@ -19,7 +19,7 @@ int sendMessage(Display* display, char** argv) {
     event.xclient.format = 32;
     event.xclient.data.l[0] = long(XInternAtom(display, argv[4], False));
     XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
-    XSync(display, False);
+    XCloseDisplay(display); // sends it
     return 0;
 }
 } // namespace

@@ -1,20 +1,14 @@
 #include "linux/sound/sdl_library.h"
 
-#include <dlfcn.h>
-
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "base/no_destructor.h"
+#include "linux/common/loaded_library.h"
 
 namespace {
-template <typename Fn> bool bind(void* library, const char* name, Fn*& to) {
-    to = reinterpret_cast<Fn*>(dlsym(library, name));
-    return to != nullptr;
-}
-
 std::unique_ptr<SdlAudioCalls> load(const char* libraryName) {
     // RTLD_LOCAL: SDL's symbols stay out of the global namespace, where a library loaded later
     // could pick them up by accident.
@@ -22,13 +16,13 @@ std::unique_ptr<SdlAudioCalls> load(const char* libraryName) {
     if (!library)
         return nullptr;
     auto calls = std::make_unique<SdlAudioCalls>();
-    const bool complete = bind(library, "SDL_InitSubSystem", calls->initSubSystem) &&
-                          bind(library, "SDL_QuitSubSystem", calls->quitSubSystem) &&
-                          bind(library, "SDL_OpenAudioDevice", calls->openAudioDevice) &&
-                          bind(library, "SDL_PauseAudioDevice", calls->pauseAudioDevice) &&
-                          bind(library, "SDL_CloseAudioDevice", calls->closeAudioDevice) &&
-                          bind(library, "SDL_SetHint", calls->setHint) &&
-                          bind(library, "SDL_GetCurrentAudioDriver", calls->currentAudioDriver);
+    const bool complete = bindSymbol(library, "SDL_InitSubSystem", calls->initSubSystem) &&
+                          bindSymbol(library, "SDL_QuitSubSystem", calls->quitSubSystem) &&
+                          bindSymbol(library, "SDL_OpenAudioDevice", calls->openAudioDevice) &&
+                          bindSymbol(library, "SDL_PauseAudioDevice", calls->pauseAudioDevice) &&
+                          bindSymbol(library, "SDL_CloseAudioDevice", calls->closeAudioDevice) &&
+                          bindSymbol(library, "SDL_SetHint", calls->setHint) &&
+                          bindSymbol(library, "SDL_GetCurrentAudioDriver", calls->currentAudioDriver);
     if (!complete) {
         dlclose(library); // nothing of it was used
         return nullptr;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "linux/common/loaded_library.h"
 #include "linux/wayland/wayland_display.h"
 
 namespace {
@@ -16,6 +17,69 @@ constexpr const char* shieldName = "org.gnome.ScreenSaver";
 constexpr const char* shieldPath = "/org/gnome/ScreenSaver";
 constexpr const char* shieldInterface = "org.gnome.ScreenSaver";
 constexpr int callTimeoutMs = 5000;
+constexpr const char* gioLibraryName = "libgio-2.0.so.0";
+
+// The calls of GIO, GObject and GLib used here, typed by GIO's own headers.
+struct Gio {
+    decltype(&g_bus_get_sync) busGetSync;
+    decltype(&g_dbus_connection_call_sync) callSync;
+    decltype(&g_dbus_connection_signal_subscribe) signalSubscribe;
+    decltype(&g_dbus_connection_signal_unsubscribe) signalUnsubscribe;
+    decltype(&g_dbus_connection_flush_sync) flushSync;
+    decltype(&g_object_unref) objectUnref;
+    decltype(&g_variant_new) variantNew;
+    decltype(&g_variant_get) variantGet;
+    decltype(&g_variant_unref) variantUnref;
+    decltype(&g_variant_is_of_type) variantIsOfType;
+    decltype(&g_variant_type_checked_) variantType;
+    decltype(&g_main_context_new) contextNew;
+    decltype(&g_main_context_unref) contextUnref;
+    decltype(&g_main_context_acquire) contextAcquire;
+    decltype(&g_main_context_release) contextRelease;
+    decltype(&g_main_context_push_thread_default) pushThreadDefault;
+    decltype(&g_main_context_pop_thread_default) popThreadDefault;
+    decltype(&g_main_context_iteration) iteration;
+    decltype(&g_main_context_prepare) prepare;
+    decltype(&g_main_context_query) query;
+    decltype(&g_main_context_check) check;
+    decltype(&g_main_context_dispatch) dispatch;
+};
+
+// GIO with every call above, loaded once and kept to the end of the process (GDBus's thread
+// lives as long); null when the library or a call is missing.
+const Gio* gio() {
+    static const Gio* loaded = []() -> const Gio* {
+        void* library = dlopen(gioLibraryName, RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return nullptr;
+        static Gio calls{};
+        const bool complete =
+            bindSymbol(library, "g_bus_get_sync", calls.busGetSync) &&
+            bindSymbol(library, "g_dbus_connection_call_sync", calls.callSync) &&
+            bindSymbol(library, "g_dbus_connection_signal_subscribe", calls.signalSubscribe) &&
+            bindSymbol(library, "g_dbus_connection_signal_unsubscribe", calls.signalUnsubscribe) &&
+            bindSymbol(library, "g_dbus_connection_flush_sync", calls.flushSync) &&
+            bindSymbol(library, "g_object_unref", calls.objectUnref) &&
+            bindSymbol(library, "g_variant_new", calls.variantNew) &&
+            bindSymbol(library, "g_variant_get", calls.variantGet) &&
+            bindSymbol(library, "g_variant_unref", calls.variantUnref) &&
+            bindSymbol(library, "g_variant_is_of_type", calls.variantIsOfType) &&
+            bindSymbol(library, "g_variant_type_checked_", calls.variantType) &&
+            bindSymbol(library, "g_main_context_new", calls.contextNew) &&
+            bindSymbol(library, "g_main_context_unref", calls.contextUnref) &&
+            bindSymbol(library, "g_main_context_acquire", calls.contextAcquire) &&
+            bindSymbol(library, "g_main_context_release", calls.contextRelease) &&
+            bindSymbol(library, "g_main_context_push_thread_default", calls.pushThreadDefault) &&
+            bindSymbol(library, "g_main_context_pop_thread_default", calls.popThreadDefault) &&
+            bindSymbol(library, "g_main_context_iteration", calls.iteration) &&
+            bindSymbol(library, "g_main_context_prepare", calls.prepare) &&
+            bindSymbol(library, "g_main_context_query", calls.query) &&
+            bindSymbol(library, "g_main_context_check", calls.check) &&
+            bindSymbol(library, "g_main_context_dispatch", calls.dispatch);
+        return complete ? &calls : nullptr;
+    }();
+    return loaded;
+}
 
 // The session bus the user's desktop runs, and no other: without an address GLib would start a
 // bus of its own for the X display (dbus-launch), which no desktop would be on.
@@ -28,15 +92,14 @@ GDBusConnection* sessionBus() {
             !S_ISSOCK(socket.st_mode))
             return nullptr;
     }
-    return g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    return gio()->busGetSync(G_BUS_TYPE_SESSION, nullptr, nullptr);
 }
 
 // A method's reply, or null when the call failed.
 GVariant* call(GDBusConnection* bus, const char* name, const char* path, const char* interface,
                const char* method, GVariant* arguments, const char* replyType) {
-    return g_dbus_connection_call_sync(bus, name, path, interface, method, arguments,
-                                       G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NO_AUTO_START,
-                                       callTimeoutMs, nullptr, nullptr);
+    return gio()->callSync(bus, name, path, interface, method, arguments, gio()->variantType(replyType),
+                           G_DBUS_CALL_FLAGS_NO_AUTO_START, callTimeoutMs, nullptr, nullptr);
 }
 
 // A watch's id from AddIdleWatch or AddUserActiveWatch; 0 when the call failed.
@@ -44,26 +107,26 @@ guint addWatch(GDBusConnection* bus, const char* method, GVariant* arguments) {
     GVariant* reply = call(bus, monitorName, monitorPath, monitorInterface, method, arguments, "(u)");
     guint id = 0;
     if (reply) {
-        g_variant_get(reply, "(u)", &id);
-        g_variant_unref(reply);
+        gio()->variantGet(reply, "(u)", &id);
+        gio()->variantUnref(reply);
     }
     return id;
 }
 
 void removeWatch(GDBusConnection* bus, guint id) {
     if (GVariant* reply = call(bus, monitorName, monitorPath, monitorInterface, "RemoveWatch",
-                               g_variant_new("(u)", id), "()"))
-        g_variant_unref(reply);
+                               gio()->variantNew("(u)", id), "()"))
+        gio()->variantUnref(reply);
 }
 
 class GnomeIdleWatch final : public IdleWatch, public WaitSource {
   public:
     GnomeIdleWatch(WaylandDisplay& display) : display_(display) {
-        context_ = g_main_context_new();
-        g_main_context_acquire(context_);
+        context_ = gio()->contextNew();
+        gio()->contextAcquire(context_);
         // Replies and signals of the bus come to this context: subscriptions take the context
         // that is the thread's default when they are made.
-        g_main_context_push_thread_default(context_);
+        gio()->pushThreadDefault(context_);
     }
 
     ~GnomeIdleWatch() override {
@@ -71,20 +134,20 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
         if (bus_) {
             for (guint subscription : {watchSubscription_, shieldSubscription_})
                 if (subscription)
-                    g_dbus_connection_signal_unsubscribe(bus_, subscription);
+                    gio()->signalUnsubscribe(bus_, subscription);
             if (activeWatch_)
                 removeWatch(bus_, activeWatch_);
             if (idleWatch_)
                 removeWatch(bus_, idleWatch_);
-            g_dbus_connection_flush_sync(bus_, nullptr, nullptr);
-            g_object_unref(bus_);
+            gio()->flushSync(bus_, nullptr, nullptr);
+            gio()->objectUnref(bus_);
         }
         // What the bus still had queued for us is dropped with the context.
-        while (g_main_context_iteration(context_, FALSE)) {
+        while (gio()->iteration(context_, FALSE)) {
         }
-        g_main_context_pop_thread_default(context_);
-        g_main_context_release(context_);
-        g_main_context_unref(context_);
+        gio()->popThreadDefault(context_);
+        gio()->contextRelease(context_);
+        gio()->contextUnref(context_);
     }
 
     bool start(uint32_t milliseconds, std::string& why) {
@@ -94,19 +157,19 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
             return false;
         }
         if (GVariant* idle = call(bus_, monitorName, monitorPath, monitorInterface, "GetIdletime", nullptr, "(t)"))
-            g_variant_unref(idle);
+            gio()->variantUnref(idle);
         else {
             why = "this Wayland desktop tells no program when it is idle (it has neither ext_idle_notifier_v1 "
                   "nor org_kde_kwin_idle, and no org.gnome.Mutter.IdleMonitor on the session bus)";
             return false;
         }
-        watchSubscription_ = g_dbus_connection_signal_subscribe(
+        watchSubscription_ = gio()->signalSubscribe(
             bus_, nullptr, monitorInterface, "WatchFired", monitorPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
             onWatchFired, this, nullptr);
-        shieldSubscription_ = g_dbus_connection_signal_subscribe(
+        shieldSubscription_ = gio()->signalSubscribe(
             bus_, nullptr, shieldInterface, "ActiveChanged", shieldPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
             onShieldChanged, this, nullptr);
-        idleWatch_ = addWatch(bus_, "AddIdleWatch", g_variant_new("(t)", guint64(milliseconds)));
+        idleWatch_ = addWatch(bus_, "AddIdleWatch", gio()->variantNew("(t)", guint64(milliseconds)));
         if (!idleWatch_) {
             why = "GNOME's idle monitor did not take a watch (org.gnome.Mutter.IdleMonitor.AddIdleWatch)";
             return false;
@@ -114,9 +177,9 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
         // No shield service (a desktop without GNOME Shell) is no shield.
         if (GVariant* active = call(bus_, shieldName, shieldPath, shieldInterface, "GetActive", nullptr, "(b)")) {
             gboolean up = FALSE;
-            g_variant_get(active, "(b)", &up);
+            gio()->variantGet(active, "(b)", &up);
             shielded = up;
-            g_variant_unref(active);
+            gio()->variantUnref(active);
         }
         display_.waitAlsoFor(this);
         return true;
@@ -135,10 +198,10 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
     }
 
     void prepareWait(std::vector<pollfd>& waits, int& timeoutMs) override {
-        g_main_context_prepare(context_, &priority_);
+        gio()->prepare(context_, &priority_);
         int glibTimeout = -1;
         int count = 0;
-        while ((count = g_main_context_query(context_, priority_, &glibTimeout, fds_.data(),
+        while ((count = gio()->query(context_, priority_, &glibTimeout, fds_.data(),
                                              int(fds_.size()))) > int(fds_.size()))
             fds_.resize(std::size_t(count));
         fds_.resize(std::size_t(count));
@@ -151,18 +214,18 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
     void finishWait(const pollfd* waits, std::size_t count) override {
         for (std::size_t i = 0; i < count && i < fds_.size(); ++i)
             fds_[i].revents = gushort(waits[i].revents);
-        if (g_main_context_check(context_, priority_, fds_.data(), int(fds_.size())))
-            g_main_context_dispatch(context_);
+        if (gio()->check(context_, priority_, fds_.data(), int(fds_.size())))
+            gio()->dispatch(context_);
     }
 
   private:
     static void onWatchFired(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                              GVariant* parameters, gpointer data) {
         auto& self = *static_cast<GnomeIdleWatch*>(data);
-        if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(u)")))
+        if (!gio()->variantIsOfType(parameters, gio()->variantType("(u)")))
             return;
         guint id = 0;
-        g_variant_get(parameters, "(u)", &id);
+        gio()->variantGet(parameters, "(u)", &id);
         if (id == self.idleWatch_) {
             self.idle = true;
         } else if (id != 0 && id == self.activeWatch_) {
@@ -173,10 +236,10 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
 
     static void onShieldChanged(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                                 GVariant* parameters, gpointer data) {
-        if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(b)")))
+        if (!gio()->variantIsOfType(parameters, gio()->variantType("(b)")))
             return;
         gboolean up = FALSE;
-        g_variant_get(parameters, "(b)", &up);
+        gio()->variantGet(parameters, "(b)", &up);
         static_cast<GnomeIdleWatch*>(data)->shielded = up;
     }
 
@@ -193,6 +256,12 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
 } // namespace
 
 std::unique_ptr<IdleWatch> watchGnomeIdle(WaylandDisplay& display, uint32_t milliseconds, std::string& why) {
+    if (!gio()) {
+        why = std::string("this Wayland desktop tells no program when it is idle (it has neither "
+                          "ext_idle_notifier_v1 nor org_kde_kwin_idle), and GIO (") +
+              gioLibraryName + "), through which GNOME would, cannot be loaded";
+        return nullptr;
+    }
     auto watch = std::make_unique<GnomeIdleWatch>(display);
     if (!watch->start(milliseconds, why))
         return nullptr;
@@ -200,12 +269,12 @@ std::unique_ptr<IdleWatch> watchGnomeIdle(WaylandDisplay& display, uint32_t mill
 }
 
 bool gnomeIdleMonitorAvailable() {
-    GDBusConnection* bus = sessionBus();
+    GDBusConnection* bus = gio() ? sessionBus() : nullptr;
     if (!bus)
         return false;
     GVariant* idle = call(bus, monitorName, monitorPath, monitorInterface, "GetIdletime", nullptr, "(t)");
     if (idle)
-        g_variant_unref(idle);
-    g_object_unref(bus);
+        gio()->variantUnref(idle);
+    gio()->objectUnref(bus);
     return idle != nullptr;
 }

@@ -11,10 +11,13 @@
 // idle-delay (five minutes by default); org.gnome.ScreenSaver says when it is up (GetActive, and
 // the signal ActiveChanged).
 //
-// The bus is reached with GIO's GDBus, linked in: GLib is on every desktop with GTK, the package
-// depends on it already for the settings window, and its typed calls need no declarations of
-// ours. GDBus delivers what comes through a main context of ours, whose descriptors join the
-// Wayland wait, so the program still sleeps in one poll.
+// The bus is reached with GIO's GDBus (GLib is on every desktop with GTK, and the package depends
+// on it already for the settings window), loaded at run time when --idle finds no idle protocol:
+// the saver's other runs, the X11 hack that screen-saver daemons start on every monitor at every
+// cycle above all, then load neither GIO nor the libraries it brings (GObject, GLib, libmount,
+// libselinux, ...). GIO's own headers give the calls their types. GDBus delivers what comes
+// through a main context of ours, whose descriptors join the Wayland wait, so the program still
+// sleeps in one poll.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,8 +27,8 @@
 class WaylandDisplay;
 
 // Watches for `milliseconds` of idle time and for the shield, waking `display`'s dispatch when
-// either says something; null, with one line in `why`, when there is no session bus or no
-// GNOME idle monitor on it.
+// either says something; null, with one line in `why`, when there is no GIO, no session bus or
+// no GNOME idle monitor on it.
 std::unique_ptr<IdleWatch> watchGnomeIdle(WaylandDisplay& display, uint32_t milliseconds, std::string& why);
 
 // Whether the session bus has GNOME's idle monitor now (for the settings window).

@@ -172,11 +172,11 @@ PixelSurface* WaylandFrameOutput::createSurface(int32_t width, int32_t height, P
     surface->width = width;
     surface->height = height;
     surface->frame = makeShmFrame(display_.shm(), width, height);
-    if (!surface->frame)
-        surface->plain = FrameOutput::createSurface(width, height, format);
-    PixelSurface* memory = surface->frame ? nullptr : surface->plain;
-    surface->pixels = surface->frame ? surface->frame->pixels : memory ? memory->pixels : nullptr;
-    if (!surface->pixels) {
+    if (surface->frame) {
+        surface->pixels = surface->frame->pixels;
+    } else if ((surface->plain = FrameOutput::createSurface(width, height, format))) {
+        surface->pixels = surface->plain->pixels;
+    } else {
         delete surface;
         return nullptr;
     }
