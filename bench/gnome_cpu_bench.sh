@@ -16,26 +16,10 @@ source "$(dirname "$0")/../tests/linux/gnome_lib.sh"
 eh_linux_stage "$program"
 trap 'eh_kill "${pid:-}"; eh_gnome_stop; eh_linux_unstage' EXIT
 eh_gnome_start "$size" || exit 1
-ticks=$(getconf CLK_TCK)
-cpu() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+source "$(dirname "$0")/cpu_share.sh"
 (eh_gnome_as_user "$EH_PROGRAM" --overlay --no-sound --no-music --data-dir "$EH_DATA" "$@") \
     >"$EH_LINUX_DIR/output" 2>&1 &
 pid=$!
 # A saver that ends by itself (it cannot cover this desktop, or it failed) has nothing to measure.
-ended_early() {
-    eh_wait_exit "$pid" 0
-    echo "emberhall --overlay ended by itself $1, exit code $EH_RC; its output:" >&2
-    sed 's/^/    /' "$EH_LINUX_DIR/output" >&2
-    exit 1
-}
-sleep 2 # start-up and warm-up are not counted
-kill -0 "$pid" 2>/dev/null || ended_early "in its first 2 s"
-before=$(cpu "$pid")
-shell_before=$(cpu "$EH_GNOME_SHELL_PID")
-sleep "$seconds"
-after=$(cpu "$pid" 2>/dev/null) || ended_early "while it was measured"
-shell_after=$(cpu "$EH_GNOME_SHELL_PID")
-awk -v a="$before" -v b="$after" -v sa="$shell_before" -v sb="$shell_after" -v t="$ticks" \
-    -v s="$seconds" -v size="$size" 'BEGIN {
-        printf "emberhall --overlay on %s: %.1f %% of a core (gnome-shell: %.1f %%) over %d s\n",
-               size, 100 * (b - a) / t / s, 100 * (sb - sa) / t / s, s }'
+eh_cpu_share "$pid" "$seconds" "$EH_GNOME_SHELL_PID" gnome-shell "emberhall --overlay on $size" ||
+    { sed 's/^/    /' "$EH_LINUX_DIR/output" >&2; exit 1; }

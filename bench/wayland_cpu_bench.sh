@@ -26,17 +26,7 @@ as_user WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway
 sway=$!
 trap 'kill "${pid:-}" "$sway" 2>/dev/null; wait; eh_linux_unstage' EXIT
 eh_until 20 test -S "$runtime/wayland-1" || { echo "sway did not start" >&2; exit 1; }
-ticks=$(getconf CLK_TCK)
-cpu() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+source "$(dirname "$0")/cpu_share.sh"
 as_user "$EH_PROGRAM" --overlay --no-sound --no-music --data-dir "$EH_DATA" "$@" >/dev/null 2>&1 &
 pid=$!
-sleep 2 # start-up and warm-up are not counted
-before=$(cpu "$pid")
-sway_before=$(cpu "$sway")
-sleep "$seconds"
-after=$(cpu "$pid")
-sway_after=$(cpu "$sway")
-awk -v a="$before" -v b="$after" -v sa="$sway_before" -v sb="$sway_after" -v t="$ticks" \
-    -v s="$seconds" -v size="$size" 'BEGIN {
-        printf "emberhall --overlay on %s: %.1f %% of a core (sway: %.1f %%) over %d s\n",
-               size, 100 * (b - a) / t / s, 100 * (sb - sa) / t / s, s }'
+eh_cpu_share "$pid" "$seconds" "$sway" sway "emberhall --overlay on $size"
