@@ -33,17 +33,19 @@ bool samePoint(const ResumePoint& a, const ResumePoint& b) {
 }
 
 bool usable(const ResumePoint& point) {
-    return point.nextMessage >= 0 && point.nextMessage < offsetLimit && point.music.trackOffset >= 0 &&
-           point.music.trackOffset < offsetLimit && std::isfinite(point.music.seconds) &&
-           point.music.seconds >= 0 && point.music.seconds <= double(millisecondsLimit) / 1000;
+    return point.nextMessage >= 0 && point.nextMessage < offsetLimit &&
+           point.music.trackOffset >= 0 && point.music.trackOffset < offsetLimit &&
+           std::isfinite(point.music.seconds) && point.music.seconds >= 0 &&
+           point.music.seconds <= double(millisecondsLimit) / 1000;
 }
 
 // A value from lowest to highest, either end itself as often as not: the limits are where a
 // reader and a writer most easily disagree.
-template <typename Number>
-Number within(FuzzedDataProvider& bytes, Number lowest, Number highest) {
+template <typename Number> Number within(FuzzedDataProvider& bytes, Number lowest, Number highest) {
     const int pick = bytes.ConsumeIntegralInRange(0, 3);
-    return pick == 0 ? lowest : pick == 1 ? highest : bytes.ConsumeIntegralInRange<Number>(lowest, highest);
+    return pick == 0   ? lowest
+           : pick == 1 ? highest
+                       : bytes.ConsumeIntegralInRange<Number>(lowest, highest);
 }
 
 void checkWritten(FuzzedDataProvider& bytes) {
@@ -59,7 +61,8 @@ void checkWritten(FuzzedDataProvider& bytes) {
     const std::optional<ResumePoint> read = parseResumePoint(formatResumePoint(point));
     ResumePoint expected = point;
     expected.music.seconds = double(milliseconds) / 1000;
-    fuzzCheck(read && samePoint(*read, expected), "a point a run reaches did not read back the same");
+    fuzzCheck(read && samePoint(*read, expected),
+              "a point a run reaches did not read back the same");
 }
 
 void checkRead(const uint8_t* data, std::size_t size) {
@@ -67,7 +70,8 @@ void checkRead(const uint8_t* data, std::size_t size) {
     const std::optional<ResumePoint> point = parseResumePoint(text);
     if (point) {
         fuzzCheck(usable(*point), "the file sends the run to no place in a file or a track");
-        fuzzCheck(formatResumePoint(*point) == text, "the reader took text the writer never writes");
+        fuzzCheck(formatResumePoint(*point) == text,
+                  "the reader took text the writer never writes");
     }
     const ScratchFiles& scratch = ScratchFiles::instance();
     scratch.write("resume", data, size);

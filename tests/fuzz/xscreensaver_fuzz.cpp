@@ -46,8 +46,8 @@ bool isEmberhallsPiece(std::string_view piece) {
     while (!piece.empty()) {
         if (!entry && consumes(piece, entryText))
             entry = true;
-        else if (!consumes(piece, "\\n") && !consumes(piece, "\\\r\n") && !consumes(piece, "\\\n") &&
-                 !consumes(piece, "\r\n") && !consumes(piece, "\n"))
+        else if (!consumes(piece, "\\n") && !consumes(piece, "\\\r\n") &&
+                 !consumes(piece, "\\\n") && !consumes(piece, "\r\n") && !consumes(piece, "\n"))
             return false;
     }
     return entry;
@@ -103,7 +103,8 @@ void checkCommand(const std::string& text, const std::string& systemDefaults, Pr
     std::ifstream in(scratch.path(".xscreensaver"), std::ios::binary);
     const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (edit != ProgramsEdit::noProgramsResource) {
-        fuzzCheck(code == 0 && written == edited, "the command wrote other text than the edit gives");
+        fuzzCheck(code == 0 && written == edited,
+                  "the command wrote other text than the edit gives");
         return;
     }
     const std::string list = programsFromSystemDefaults(systemDefaults);

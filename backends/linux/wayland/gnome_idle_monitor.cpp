@@ -88,7 +88,8 @@ GDBusConnection* sessionBus() {
     if (!address || !*address) {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         struct stat socket {};
-        if (!runtime || *runtime != '/' || stat((std::string(runtime) + "/bus").c_str(), &socket) != 0 ||
+        if (!runtime || *runtime != '/' ||
+            stat((std::string(runtime) + "/bus").c_str(), &socket) != 0 ||
             !S_ISSOCK(socket.st_mode))
             return nullptr;
     }
@@ -98,13 +99,15 @@ GDBusConnection* sessionBus() {
 // A method's reply, or null when the call failed.
 GVariant* call(GDBusConnection* bus, const char* name, const char* path, const char* interface,
                const char* method, GVariant* arguments, const char* replyType) {
-    return gio()->callSync(bus, name, path, interface, method, arguments, gio()->variantType(replyType),
-                           G_DBUS_CALL_FLAGS_NO_AUTO_START, callTimeoutMs, nullptr, nullptr);
+    return gio()->callSync(bus, name, path, interface, method, arguments,
+                           gio()->variantType(replyType), G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                           callTimeoutMs, nullptr, nullptr);
 }
 
 // A watch's id from AddIdleWatch or AddUserActiveWatch; 0 when the call failed.
 guint addWatch(GDBusConnection* bus, const char* method, GVariant* arguments) {
-    GVariant* reply = call(bus, monitorName, monitorPath, monitorInterface, method, arguments, "(u)");
+    GVariant* reply =
+        call(bus, monitorName, monitorPath, monitorInterface, method, arguments, "(u)");
     guint id = 0;
     if (reply) {
         gio()->variantGet(reply, "(u)", &id);
@@ -153,29 +156,35 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
     bool start(uint32_t milliseconds, std::string& why) {
         bus_ = sessionBus();
         if (!bus_) {
-            why = "there is no session bus to ask GNOME for the idle time (DBUS_SESSION_BUS_ADDRESS is not set)";
+            why = "there is no session bus to ask GNOME for the idle time "
+                  "(DBUS_SESSION_BUS_ADDRESS is not set)";
             return false;
         }
-        if (GVariant* idle = call(bus_, monitorName, monitorPath, monitorInterface, "GetIdletime", nullptr, "(t)"))
+        if (GVariant* idle = call(bus_, monitorName, monitorPath, monitorInterface, "GetIdletime",
+                                  nullptr, "(t)"))
             gio()->variantUnref(idle);
         else {
-            why = "this Wayland desktop tells no program when it is idle (it has neither ext_idle_notifier_v1 "
+            why = "this Wayland desktop tells no program when it is idle (it has neither "
+                  "ext_idle_notifier_v1 "
                   "nor org_kde_kwin_idle, and no org.gnome.Mutter.IdleMonitor on the session bus)";
             return false;
         }
-        watchSubscription_ = gio()->signalSubscribe(
-            bus_, nullptr, monitorInterface, "WatchFired", monitorPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
-            onWatchFired, this, nullptr);
+        watchSubscription_ =
+            gio()->signalSubscribe(bus_, nullptr, monitorInterface, "WatchFired", monitorPath,
+                                   nullptr, G_DBUS_SIGNAL_FLAGS_NONE, onWatchFired, this, nullptr);
         shieldSubscription_ = gio()->signalSubscribe(
-            bus_, nullptr, shieldInterface, "ActiveChanged", shieldPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
-            onShieldChanged, this, nullptr);
-        idleWatch_ = addWatch(bus_, "AddIdleWatch", gio()->variantNew("(t)", guint64(milliseconds)));
+            bus_, nullptr, shieldInterface, "ActiveChanged", shieldPath, nullptr,
+            G_DBUS_SIGNAL_FLAGS_NONE, onShieldChanged, this, nullptr);
+        idleWatch_ =
+            addWatch(bus_, "AddIdleWatch", gio()->variantNew("(t)", guint64(milliseconds)));
         if (!idleWatch_) {
-            why = "GNOME's idle monitor did not take a watch (org.gnome.Mutter.IdleMonitor.AddIdleWatch)";
+            why = "GNOME's idle monitor did not take a watch "
+                  "(org.gnome.Mutter.IdleMonitor.AddIdleWatch)";
             return false;
         }
         // No shield service (a desktop without GNOME Shell) is no shield.
-        if (GVariant* active = call(bus_, shieldName, shieldPath, shieldInterface, "GetActive", nullptr, "(b)")) {
+        if (GVariant* active =
+                call(bus_, shieldName, shieldPath, shieldInterface, "GetActive", nullptr, "(b)")) {
             gboolean up = FALSE;
             gio()->variantGet(active, "(b)", &up);
             shielded = up;
@@ -202,7 +211,7 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
         int glibTimeout = -1;
         int count = 0;
         while ((count = gio()->query(context_, priority_, &glibTimeout, fds_.data(),
-                                             int(fds_.size()))) > int(fds_.size()))
+                                     int(fds_.size()))) > int(fds_.size()))
             fds_.resize(std::size_t(count));
         fds_.resize(std::size_t(count));
         for (const GPollFD& fd : fds_)
@@ -219,8 +228,8 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
     }
 
   private:
-    static void onWatchFired(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
-                             GVariant* parameters, gpointer data) {
+    static void onWatchFired(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                             const gchar*, GVariant* parameters, gpointer data) {
         auto& self = *static_cast<GnomeIdleWatch*>(data);
         if (!gio()->variantIsOfType(parameters, gio()->variantType("(u)")))
             return;
@@ -234,8 +243,8 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
         }
     }
 
-    static void onShieldChanged(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
-                                GVariant* parameters, gpointer data) {
+    static void onShieldChanged(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                                const gchar*, GVariant* parameters, gpointer data) {
         if (!gio()->variantIsOfType(parameters, gio()->variantType("(b)")))
             return;
         gboolean up = FALSE;
@@ -255,7 +264,8 @@ class GnomeIdleWatch final : public IdleWatch, public WaitSource {
 };
 } // namespace
 
-std::unique_ptr<IdleWatch> watchGnomeIdle(WaylandDisplay& display, uint32_t milliseconds, std::string& why) {
+std::unique_ptr<IdleWatch> watchGnomeIdle(WaylandDisplay& display, uint32_t milliseconds,
+                                          std::string& why) {
     if (!gio()) {
         why = std::string("this Wayland desktop tells no program when it is idle (it has neither "
                           "ext_idle_notifier_v1 nor org_kde_kwin_idle), and GIO (") +
@@ -272,7 +282,8 @@ bool gnomeIdleMonitorAvailable() {
     GDBusConnection* bus = gio() ? sessionBus() : nullptr;
     if (!bus)
         return false;
-    GVariant* idle = call(bus, monitorName, monitorPath, monitorInterface, "GetIdletime", nullptr, "(t)");
+    GVariant* idle =
+        call(bus, monitorName, monitorPath, monitorInterface, "GetIdletime", nullptr, "(t)");
     if (idle)
         gio()->variantUnref(idle);
     gio()->objectUnref(bus);

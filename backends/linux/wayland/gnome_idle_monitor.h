@@ -29,7 +29,8 @@ class WaylandDisplay;
 // Watches for `milliseconds` of idle time and for the shield, waking `display`'s dispatch when
 // either says something; null, with one line in `why`, when there is no GIO, no session bus or
 // no GNOME idle monitor on it.
-std::unique_ptr<IdleWatch> watchGnomeIdle(WaylandDisplay& display, uint32_t milliseconds, std::string& why);
+std::unique_ptr<IdleWatch> watchGnomeIdle(WaylandDisplay& display, uint32_t milliseconds,
+                                          std::string& why);
 
 // Whether the session bus has GNOME's idle monitor now (for the settings window).
 bool gnomeIdleMonitorAvailable();

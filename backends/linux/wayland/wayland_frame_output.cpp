@@ -51,7 +51,9 @@ struct WaylandConsole final : PixelConsole {
     }
 };
 
-WaylandConsole* consoleOf(PixelConsole* console) { return static_cast<WaylandConsole*>(console); }
+WaylandConsole* consoleOf(PixelConsole* console) {
+    return static_cast<WaylandConsole*>(console);
+}
 
 // The output's own frames, made anew when the compositor gave the surface another size.
 ShmFrames& stretchedFrames(wl_shm* shm, CoveredOutput& covered, const WaylandConsole& console) {
@@ -66,10 +68,12 @@ ShmFrames& stretchedFrames(wl_shm* shm, CoveredOutput& covered, const WaylandCon
 }
 } // namespace
 
-PixelConsole* WaylandFrameOutput::createConsole() { return new (std::nothrow) WaylandConsole; }
+PixelConsole* WaylandFrameOutput::createConsole() {
+    return new (std::nothrow) WaylandConsole;
+}
 
-void WaylandFrameOutput::openConsole(PixelConsole* base, NativeWindow, int32_t width, int32_t height,
-                                     PixelFormat*, int32_t) {
+void WaylandFrameOutput::openConsole(PixelConsole* base, NativeWindow, int32_t width,
+                                     int32_t height, PixelFormat*, int32_t) {
     WaylandConsole* console = consoleOf(base);
     if (!console || width <= 0 || height <= 0)
         return;
@@ -77,7 +81,8 @@ void WaylandFrameOutput::openConsole(PixelConsole* base, NativeWindow, int32_t w
     console->pictureHeight = height;
     console->frames = std::make_unique<ShmFrames>(display_.shm(), width, height);
     auto cover = [this, console](const WaylandOutput& output) {
-        console->outputs.push_back({std::make_unique<OutputSurface>(display_, output), nullptr, {}});
+        console->outputs.push_back(
+            {std::make_unique<OutputSurface>(display_, output), nullptr, {}});
     };
     display_.outputAdded = cover;
     display_.outputRemoved = [console](uint32_t name) {
@@ -141,7 +146,8 @@ void WaylandFrameOutput::updateConsole(PixelConsole* base) {
                 shared = console->frames->free(console->mostFrames());
                 if (!shared)
                     continue;
-                const std::size_t bytes = std::size_t(surface.width) * std::size_t(surface.height) * 4;
+                const std::size_t bytes =
+                    std::size_t(surface.width) * std::size_t(surface.height) * 4;
                 std::memcpy(shared->pixels, surface.pixels, std::min(bytes, shared->bytes));
             }
             s.show(*shared);
@@ -163,7 +169,8 @@ bool WaylandFrameOutput::closedByUser(const PixelConsole* base) const {
     return console && console->closedByUser;
 }
 
-PixelSurface* WaylandFrameOutput::createSurface(int32_t width, int32_t height, PixelFormat* format) {
+PixelSurface* WaylandFrameOutput::createSurface(int32_t width, int32_t height,
+                                                PixelFormat* format) {
     if (width <= 0 || height <= 0 || !format)
         return nullptr;
     auto* surface = new (std::nothrow) WaylandSurface;

@@ -9,7 +9,8 @@ class CompositorIdleWatch final : public IdleWatch {
     CompositorIdleWatch(WaylandDisplay& display, uint32_t milliseconds) {
         wl_seat* seat = display.seat().seat();
         if (display.idleNotifier()) {
-            notification_ = ext_idle_notifier_v1_get_idle_notification(display.idleNotifier(), milliseconds, seat);
+            notification_ = ext_idle_notifier_v1_get_idle_notification(display.idleNotifier(),
+                                                                       milliseconds, seat);
             ext_idle_notification_v1_add_listener(notification_, &listener, this);
         } else {
             kdeTimeout_ = org_kde_kwin_idle_get_idle_timeout(display.kdeIdle(), seat, milliseconds);

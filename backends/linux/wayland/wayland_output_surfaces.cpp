@@ -12,7 +12,9 @@ constexpr const char* appId = "emberhall";
 // A side the compositor can scale the picture to; without a viewport, the frames must fit too.
 constexpr uint32_t largestScaledSide = 1u << 15;
 
-OutputSurface& self(void* data) { return *static_cast<OutputSurface*>(data); }
+OutputSurface& self(void* data) {
+    return *static_cast<OutputSurface*>(data);
+}
 
 const zwlr_layer_surface_v1_listener layerListener = {
     [](void* data, zwlr_layer_surface_v1*, uint32_t serial, uint32_t width, uint32_t height) {
@@ -59,11 +61,13 @@ OutputSurface::OutputSurface(WaylandDisplay& display, const WaylandOutput& outpu
 void OutputSurface::coverWithLayer() {
     layer_ = zwlr_layer_shell_v1_get_layer_surface(display_.layerShell(), surface_, output_.output,
                                                    ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, appId);
-    zwlr_layer_surface_v1_set_anchor(layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
-                                                 ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
-    zwlr_layer_surface_v1_set_size(layer_, 0, 0);          // the whole output
+    zwlr_layer_surface_v1_set_anchor(
+        layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                    ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    zwlr_layer_surface_v1_set_size(layer_, 0, 0);         // the whole output
     zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1); // over panels too, moving nothing
-    zwlr_layer_surface_v1_set_keyboard_interactivity(layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
     zwlr_layer_surface_v1_add_listener(layer_, &layerListener, this);
 }
 
@@ -108,7 +112,8 @@ void OutputSurface::onConfigure(uint32_t serial) {
         width = FireScene::width;
         height = FireScene::height;
     }
-    const bool fits = viewport_ ? width > 0 && height > 0 && width <= largestScaledSide && height <= largestScaledSide
+    const bool fits = viewport_ ? width > 0 && height > 0 && width <= largestScaledSide &&
+                                      height <= largestScaledSide
                                 : frameSizeFits(int(width), int(height));
     if (!fits)
         return; // no size we can fill: wait for another

@@ -61,7 +61,7 @@ class OutputSurface {
     xdg_toplevel* toplevel_ = nullptr;
     wp_viewport* viewport_ = nullptr;
     wl_callback* frameCallback_ = nullptr; // asked for with the last picture; gone when shown
-    uint32_t pendingWidth_ = 0;             // from the toplevel's configure, until acknowledged
+    uint32_t pendingWidth_ = 0;            // from the toplevel's configure, until acknowledged
     uint32_t pendingHeight_ = 0;
     int width_ = 0;
     int height_ = 0;

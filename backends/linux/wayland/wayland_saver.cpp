@@ -96,10 +96,11 @@ bool connectForOverlay(WaylandDisplay& display) {
     }
     if (display.layerShell() || display.xdgShell())
         return true;
-    std::fputs("emberhall: this Wayland desktop has neither the layer shell (zwlr_layer_shell_v1) nor "
-               "xdg-shell, so nothing can cover its screens; run emberhall without options for a window "
-               "instead\n",
-               stderr);
+    std::fputs(
+        "emberhall: this Wayland desktop has neither the layer shell (zwlr_layer_shell_v1) nor "
+        "xdg-shell, so nothing can cover its screens; run emberhall without options for a window "
+        "instead\n",
+        stderr);
     return false;
 }
 } // namespace
@@ -122,8 +123,9 @@ int runWaylandIdle(uint32_t idleMilliseconds, const Settings& settings, const Sh
     if (!watch)
         watch = watchGnomeIdle(display, idleMilliseconds, why);
     if (!watch) {
-        std::fprintf(stderr, "emberhall: %s; start \"emberhall --overlay\" from the desktop's own idle "
-                             "settings instead\n",
+        std::fprintf(stderr,
+                     "emberhall: %s; start \"emberhall --overlay\" from the desktop's own idle "
+                     "settings instead\n",
                      why.c_str());
         return 1;
     }

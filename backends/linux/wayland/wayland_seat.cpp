@@ -11,7 +11,9 @@ namespace {
 // The seat's version we speak; a compositor with an older one is bound at its own.
 constexpr uint32_t seatVersion = 5;
 
-WaylandSeat& self(void* data) { return *static_cast<WaylandSeat*>(data); }
+WaylandSeat& self(void* data) {
+    return *static_cast<WaylandSeat*>(data);
+}
 
 const wl_seat_listener seatListener = {
     [](void* data, wl_seat*, uint32_t capabilities) { self(data).onCapabilities(capabilities); },
@@ -67,7 +69,8 @@ void follow(Device*& device, bool present, Device* (*get)(wl_seat*), wl_seat* se
     if (present && !device) {
         device = get(seat);
         wl_proxy_add_listener(reinterpret_cast<wl_proxy*>(device),
-                              reinterpret_cast<void (**)(void)>(const_cast<Listener*>(&listener)), data);
+                              reinterpret_cast<void (**)(void)>(const_cast<Listener*>(&listener)),
+                              data);
     } else if (!present && device) {
         wl_proxy_destroy(reinterpret_cast<wl_proxy*>(device));
         device = nullptr;
@@ -96,8 +99,8 @@ void WaylandSeat::onCapabilities(uint32_t capabilities) {
            pointerListener, this);
     follow(keyboard_, capabilities & WL_SEAT_CAPABILITY_KEYBOARD, wl_seat_get_keyboard, seat_,
            keyboardListener, this);
-    follow(touch_, capabilities & WL_SEAT_CAPABILITY_TOUCH, wl_seat_get_touch, seat_,
-           touchListener, this);
+    follow(touch_, capabilities & WL_SEAT_CAPABILITY_TOUCH, wl_seat_get_touch, seat_, touchListener,
+           this);
 }
 
 void WaylandSeat::onPointerEnter(uint32_t serial, wl_surface*, double x, double y) {
@@ -115,7 +118,8 @@ void WaylandSeat::onPointerMotion(double x, double y) {
 }
 
 void WaylandSeat::onPointerButton(uint32_t button, uint32_t state) {
-    if (watchInput && state == WL_POINTER_BUTTON_STATE_PRESSED && (button == BTN_LEFT || button == BTN_RIGHT))
+    if (watchInput && state == WL_POINTER_BUTTON_STATE_PRESSED &&
+        (button == BTN_LEFT || button == BTN_RIGHT))
         inputSeen = true;
 }
 

@@ -49,7 +49,8 @@ std::unique_ptr<ShmFrame> makeShmFrame(wl_shm* shm, int width, int height) {
     frame->pixels = static_cast<uint32_t*>(memory); // page-aligned
     wl_shm_pool* pool = wl_shm_create_pool(shm, fd, int32_t(bytes));
     close(fd); // the pool keeps the memory
-    frame->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, WL_SHM_FORMAT_XRGB8888);
+    frame->buffer =
+        wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, WL_SHM_FORMAT_XRGB8888);
     wl_shm_pool_destroy(pool);
     wl_buffer_add_listener(frame->buffer, &releaseListener, frame.get());
     return frame;

@@ -4,8 +4,8 @@
 // outputs at once, and each output holds the frame it shows until the next one replaces it
 // there; outputs that refresh at different times, or one that stopped refreshing, may each hold
 // a different frame, so frames are made as needed, up to a number the owner chooses.
-#include <cstddef>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
