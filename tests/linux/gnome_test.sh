@@ -20,19 +20,15 @@ eh_start_pulse "$WORK" 65534 || exit 1
 eh_check "GNOME Shell runs headless with two monitors" eh_gnome_start 1024x768 800x600 || exit 1
 eh_check "a mouse and a keyboard" eh_gnome_start_input || exit 1
 
-# True when monitor $1's screenshot, brought to the picture's size, shows a held default message
-# over standard fire; the screenshot is left in $EH_LINUX_DIR/monitor-$1.png.
 covered() {
     eh_gnome_monitor_screenshot "$1" "$EH_LINUX_DIR/monitor-$1.png" &&
-        convert "$EH_LINUX_DIR/monitor-$1.png" -resize '1024x768!' "$EH_LINUX_DIR/scaled.png" &&
-        eh_shows_message_over_standard_fire "$EH_LINUX_DIR/scaled.png"
+        eh_scaled_shows_message "$EH_LINUX_DIR/monitor-$1.png"
 }
 fire_on_first() {
     eh_gnome_monitor_screenshot 0 "$EH_LINUX_DIR/fire.png" &&
         eh_gt "$(eh_mean "$EH_LINUX_DIR/fire.png" 1024x40+0+720 r)" 0.4
 }
 not_fire() { ! fire_on_first; }
-one_player() { [ "$(pactl list sink-inputs | grep -c application.process.id)" = 1 ]; }
 start_saver() {
     (eh_gnome_as_user "$EH_PROGRAM" --data-dir "$EH_DATA" "$@") >>"$EH_LINUX_DIR/output" 2>&1 &
     saver=$!
@@ -49,7 +45,7 @@ for monitor in 0 1; do
     cp "$EH_LINUX_DIR/monitor-$monitor.png" "${EH_LINUX_SHOTS:-/tmp}/emberhall-gnome-$monitor.png"
 done
 eh_check "both monitors have a full-screen window" eval 'eh_gnome_fullscreen 0 && eh_gnome_fullscreen 1'
-eh_check "one sound stream for both monitors" eh_until 10 one_player
+eh_check "one sound stream for both monitors" eh_until 10 eh_one_player
 eh_gnome_input move 0 0 # where the pointer enters our window: no movement
 eh_gnome_input move 8 5
 ended_with_zero "moving the mouse"
@@ -68,23 +64,12 @@ eh_check "nothing while input comes" not_fire
 eh_check "the fire after five seconds without input" eh_until 10 fire_on_first
 eh_gnome_input move 1 0
 eh_check "gone on input" eh_until 5 not_fire
-switches() { awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$saver/status"; }
-cpu() { awk '{print $14 + $15}' "/proc/$saver/stat"; }
-# True when it neither wakes nor takes CPU time for two seconds.
-asleep() {
-    local before after
-    before="$(switches) $(cpu)"
-    sleep 2
-    after="$(switches) $(cpu)"
-    echo "($before, then $after)"
-    test "$after" = "$before"
-}
-eh_check "no wake-ups and no CPU time while it waits" asleep # two of the five seconds
+eh_check "no wake-ups and no CPU time while it waits" eh_asleep "$saver" # two of the five seconds
 eh_check "back after the next five seconds without input" eh_until 10 fire_on_first
 eh_gnome_input shield 1
 not_fullscreen() { ! eh_gnome_fullscreen 0; }
 eh_check "GNOME's shield up, its window goes" eh_until 5 not_fullscreen
-eh_check "and it waits asleep under the shield" asleep
+eh_check "and it waits asleep under the shield" eh_asleep "$saver"
 kill -TERM "$saver"
 ended_with_zero "SIGTERM"
 eh_check "no error from the saver ($(grep -m1 '^emberhall:' "$EH_LINUX_DIR/output"))" \

@@ -78,6 +78,24 @@ eh_shows_message_over_standard_fire() {
         eh_gt "$(eh_mean "$1" 1024x40+0+720 r)" 0.4
 }
 
+# The same of a screenshot of a screen of any size, brought to the picture's.
+eh_scaled_shows_message() {
+    convert "$1" -resize '1024x768!' "$1.scaled.png" && eh_shows_message_over_standard_fire "$1.scaled.png"
+}
+
+# True when the PulseAudio of eh_start_pulse plays one stream.
+eh_one_player() { [ "$(pactl list sink-inputs | grep -c application.process.id)" = 1 ]; }
+
+# True when process $1 neither wakes nor takes CPU time for two seconds; says what it saw.
+eh_asleep() {
+    local before after
+    before=$(awk '/^voluntary_ctxt_switches/ {s = $2} END {print s}' "/proc/$1/status")" $(cut -d' ' -f14,15 "/proc/$1/stat")"
+    sleep 2
+    after=$(awk '/^voluntary_ctxt_switches/ {s = $2} END {print s}' "/proc/$1/status")" $(cut -d' ' -f14,15 "/proc/$1/stat")"
+    echo "(wake-ups, user and system ticks: $before, then $after)"
+    [ "$after" = "$before" ]
+}
+
 # Screenshots every half second for up to $1 seconds until one shows a held default message
 # over standard fire; the default messages hold for 4 to 5.5 s and burst for 7.25 s.
 eh_wait_message_over_fire() {
