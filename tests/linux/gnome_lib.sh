@@ -1,15 +1,12 @@
-# Shared shell functions of the tests and benchmarks under GNOME Shell's own Wayland compositor
-# (Mutter), headless, with virtual monitors. Sourced after linux_lib.sh. The shell runs as the
-# unprivileged user 65534 with a session bus and a system bus of its own (without a system bus it
-# stops at start-up, and the machine's own must not be touched). Its D-Bus interfaces stand in
-# for what a person does and sees: Eval asks the shell, Screenshot looks, and a remote-desktop
-# session of Mutter's (gnome_input.py) is the mouse and the keyboard. Every process is ended by
-# its own id.
+# Shell functions of the tests and benchmarks under GNOME Shell (Mutter) headless, sourced after
+# linux_lib.sh. The shell runs as user 65534 with a session bus and a system bus of its own (it
+# stops without one, and the machine's must not be touched); Eval asks it, Screenshot looks, and
+# gnome_input.py is the mouse and keyboard. Every process is ended by its own id.
 
 EH_GNOME_INPUT_SCRIPT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/gnome_input.py
 
-# A dbus-daemon configuration: bus type $1 (session or system), socket $2. The one user may own
-# and send anything; the session bus starts services (dconf) as a desktop's does.
+# A dbus-daemon configuration: bus type $1 (session or system), socket $2; the one user may do
+# anything.
 eh_gnome_bus_config() {
     cat <<CONF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -27,22 +24,19 @@ eh_gnome_bus_config() {
 CONF
 }
 
-# Runs a command as the session's user, in the environment GNOME gives its programs (VAR=value
-# words before the command add to it; PULSE_SERVER while eh_start_pulse's server runs). Started
-# in the background or a subshell, which it replaces, so that $! is the program's own id:
-#   (eh_gnome_as_user "$EH_PROGRAM" --overlay) >log 2>&1 & saver=$!
+# Runs a command as the session's user, in GNOME's environment (and PULSE_SERVER while
+# eh_start_pulse's server runs), replacing its subshell: (eh_gnome_as_user PROGRAM ...) & pid=$!
 eh_gnome_as_user() {
     local pulse=()
     [ -n "${EH_PULSE_PID:-}" ] && pulse=(PULSE_SERVER="$PULSE_SERVER")
     exec "${EH_GNOME_ENV[@]}" "${pulse[@]}" "$@"
 }
 
-# Starts GNOME Shell headless with a virtual monitor for each size given (default 1024x768), left
-# to right, and waits until it is ready: its socket there, its start-up over, the overview it
-# starts in closed and the notification it shows at start gone (it would show over a full-screen
-# window without the focus). About 2.5 s. eh_gnome_stop ends what it started, started or not.
-# Leaves EH_GNOME_DIR (shell.log in it), EH_GNOME_SYSTEM_BUS_PID, EH_GNOME_SESSION_PID
-# (dbus-run-session, which runs the session bus and the shell) and EH_GNOME_SHELL_PID.
+# Starts GNOME Shell with a virtual monitor for each size given (default 1024x768), left to
+# right, and waits (about 2.5 s) until its start-up is over, the overview it starts in closed and
+# the notification it shows at start gone (it would show over a full-screen window without the
+# focus). Leaves EH_GNOME_DIR (shell.log in it) and the ids EH_GNOME_SYSTEM_BUS_PID,
+# EH_GNOME_SESSION_PID (dbus-run-session) and EH_GNOME_SHELL_PID, which eh_gnome_stop ends.
 eh_gnome_start() {
     local monitors=() size
     for size in "${@:-1024x768}"; do
@@ -84,10 +78,9 @@ eh_gnome_start() {
     done
 }
 
-# GNOME Shell 43 starts ibus-daemon from JavaScript run in the forked child before the program is
-# executed; about one start in ten that child hangs for good on a lock another thread held at the
-# fork, and the shell waits for it. Such a child, still a gnome-shell after a second, is ended:
-# the shell goes on as without ibus. Also finds the shell's id; false until it runs.
+# About one start in ten, the child GNOME Shell 43 forks to start ibus-daemon hangs for good on a
+# lock held at the fork, and the shell waits for it: such a child, a gnome-shell still after a
+# second, is ended, and the shell goes on without ibus. Also finds the shell's id.
 eh_gnome_unstick() {
     EH_GNOME_SHELL_PID=$(pgrep -P "$EH_GNOME_SESSION_PID" -x gnome-shell) || return 1
     local child uptime
@@ -108,9 +101,8 @@ eh_gnome_desktop_bare() {
         Main.overview.visible || Main.overview.animationInProgress || tray.getSources().length > 0')" = false ]
 }
 
-# Ends what eh_gnome_start and eh_gnome_start_input started and removes the directory: the shell
-# first (dbus-run-session then ends the session bus, and the services it started go with it),
-# then whatever still runs in the session five seconds later, by its id.
+# Ends what eh_gnome_start and eh_gnome_start_input started: the shell first (the session bus
+# and its services go with it), then whatever still runs in the session five seconds later.
 eh_gnome_stop() {
     eh_gnome_stop_input
     if [ -n "${EH_GNOME_SHELL_PID:-}" ]; then
@@ -134,8 +126,7 @@ eh_gnome_processes() {
 }
 eh_gnome_ended() { [ -z "$(eh_gnome_processes)" ]; }
 
-# Evaluates JavaScript $1 in the shell and prints the result (a string as it is, anything else as
-# JSON); fails, printing the exception, when it throws.
+# Prints the result of JavaScript $1 in the shell (a string as it is, else JSON); false if it throws.
 eh_gnome_eval() {
     (eh_gnome_as_user python3 -c '
 import json, sys
@@ -165,8 +156,7 @@ eh_gnome_monitor_screenshot() {
         [ "${reply#(true,}" != "$reply" ] && convert "$shot" -crop "$region" +repage "$2"
 }
 
-# Starts gnome_input.py, the mouse and the keyboard, fed through a named pipe, and waits until
-# its devices are there; its id in EH_GNOME_INPUT_PID.
+# Starts gnome_input.py behind a named pipe and waits for its devices; its id in EH_GNOME_INPUT_PID.
 eh_gnome_start_input() {
     local pipe=$EH_GNOME_DIR/input
     mkfifo -m 600 "$pipe"
@@ -181,8 +171,7 @@ eh_gnome_start_input() {
     }
 }
 
-# Sends one line to the input helper and waits until it is carried out; false when it was not.
-#   eh_gnome_input move 8 5; eh_gnome_input key 1; eh_gnome_input button 273
+# Sends one line to the input helper (move 8 5, key 1, ...) and waits until it is carried out.
 eh_gnome_input() {
     # In a subshell: a helper that has gone would end this script with SIGPIPE.
     (echo "$*" >&"$EH_GNOME_INPUT_FD") 2>/dev/null || return 1
