@@ -16,10 +16,17 @@ std::string replaceFile(const char* source, const char* target) {
                    text, sizeof text, nullptr);
     std::string reason = text;
     // The system's text ends in a full stop and a line break; the reason goes inside a sentence.
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' ' ||
-                               reason.back() == '.'))
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                               reason.back() == ' ' || reason.back() == '.'))
         reason.pop_back();
     return reason.empty() ? "system error " + std::to_string(error) : reason;
+}
+// A folder, a device (CON, a named pipe) or a path the system cannot describe is not read: its
+// reads could wait for ever, or never end.
+bool isRegularFile(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 } // namespace
 
@@ -27,6 +34,7 @@ DataFiles windowsDataFiles() {
     DataFiles files;
     files.pathLimit = maxPath;
     files.replaceFile = replaceFile;
+    files.isRegularFile = isRegularFile;
     // Asked for at most 260 bytes; a directory that does not fit (or none at all) leaves no place
     // for data files, and every feature that wants one is simply missing.
     char directory[maxPath] = {};

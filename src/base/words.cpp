@@ -1,9 +1,12 @@
 #include "base/words.h"
 
-int skipBlanks(std::FILE* file) {
+int skipBlanks(std::FILE* file, bool* passedLineEnd) {
     int c = std::getc(file);
-    while (c != EOF && isBlank(c))
+    while (c != EOF && isBlank(c)) {
+        if (c == '\n' && passedLineEnd)
+            *passedLineEnd = true;
         c = std::getc(file);
+    }
     if (c != EOF)
         std::ungetc(c, file);
     return c;
@@ -15,7 +18,9 @@ bool readWord(std::FILE* file, char* word, std::size_t size) {
         return false;
     std::size_t length = 0;
     int c = std::getc(file);
-    while (c != EOF && !isBlank(c)) {
+    for (std::size_t taken = 0; c != EOF && !isBlank(c); ++taken) {
+        if (taken == wordReadLimit)
+            break; // left unread: the next word starts here
         if (length + 1 < size)
             word[length++] = char(c);
         c = std::getc(file);

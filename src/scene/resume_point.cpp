@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "base/unique_file.h"
+#include "seams/data_files.h"
 
 namespace {
 constexpr std::string_view header = "emberhall resume 1";
@@ -89,7 +89,7 @@ std::optional<ResumePoint> parseResumePoint(std::string_view text) {
 }
 
 uint64_t fileDigest(const char* path) {
-    const UniqueFile file = openFile(path, "rb");
+    const UniqueFile file = openDataFile(path, "rb");
     if (!file)
         return 0;
     uint64_t hash = 0xcbf29ce484222325ull;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_file.h"
+
 struct DataFiles {
     // Looked in for each file, first choice first.
     std::vector<std::string> directories;
@@ -17,7 +19,19 @@ struct DataFiles {
     // text on success, otherwise the system's reason. Null: std::rename, which replaces in one
     // step on POSIX systems.
     std::string (*replaceFile)(const char* source, const char* target) = nullptr;
+    // Whether `path` names a regular file, with the path read as the system's own file calls
+    // read it. Null: std::filesystem's view.
+    bool (*isRegularFile)(const char* path) = nullptr;
 };
 
 void useDataFiles(DataFiles files);
 const DataFiles& dataFiles();
+
+// Whether `path` names a regular file (a link to one counts): not a folder, a FIFO or a device.
+bool isRegularFile(const char* path);
+
+// Opens a data file (or the playlist's track line that is tested for a file) for reading. Only
+// a regular file is opened: a FIFO whose writer never comes, or a device that never ends
+// (/dev/zero), would hold the saver in its open or its reads, so anything else counts as a file
+// that cannot be opened.
+UniqueFile openDataFile(const char* path, const char* mode);

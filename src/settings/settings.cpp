@@ -42,6 +42,19 @@ bool exists(const std::string& path) {
 void useDataFiles(DataFiles files) { places() = std::move(files); }
 const DataFiles& dataFiles() { return places(); }
 
+bool isRegularFile(const char* path) {
+    if (!path || !*path)
+        return false;
+    if (places().isRegularFile)
+        return places().isRegularFile(path);
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(path, ignored);
+}
+
+UniqueFile openDataFile(const char* path, const char* mode) {
+    return isRegularFile(path) ? openFile(path, mode) : nullptr;
+}
+
 FireColor fireColorOf(const Settings& s) {
     if (isOn(s.standardColor))
         return FireColor::standard;
@@ -71,7 +84,7 @@ void resetSettings() { settings = Settings{}; }
 
 void loadSettings(const char* name) {
     const std::string path = dataFilePath(name);
-    UniqueFile file = openFile(path.c_str(), "rb");
+    UniqueFile file = openDataFile(path.c_str(), "rb");
     if (!file)
         return;
     // A missing byte reads as EOF (-1), which counts as off.

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <new>
 
-#include "base/unique_file.h"
+#include "seams/data_files.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ void readPixels(std::FILE* file, int32_t width, int32_t height, uint32_t* pixels
 } // namespace
 
 int32_t GlyphSheet::load(const char* path, int32_t glyphSize) {
-    UniqueFile file = openFile(path, "rb");
+    UniqueFile file = openDataFile(path, "rb");
     if (!file)
         return -1;
 

@@ -7,11 +7,13 @@
 #include <cstdio>
 
 #include "base/words.h"
+#include "seams/data_files.h"
 
 namespace {
 
 // An optionally signed decimal number. Like formatted input, a sign with no digit after it is
-// consumed and the number fails; the first character that is not a digit stays unread.
+// consumed and the number fails; the first character that is not a digit stays unread, and so
+// do the digits of an endless run past wordReadLimit.
 bool readNumber(std::FILE* file, int32_t& value) {
     if (skipBlanks(file) == EOF)
         return false;
@@ -25,7 +27,7 @@ bool readNumber(std::FILE* file, int32_t& value) {
         return false;
     }
     uint32_t magnitude = 0;
-    while (c >= '0' && c <= '9') {
+    for (std::size_t digits = 0; c >= '0' && c <= '9' && digits < wordReadLimit; ++digits) {
         magnitude = magnitude * 10u + uint32_t(c - '0');
         c = std::getc(file);
     }
@@ -51,7 +53,7 @@ int scanEntry(std::FILE* file, ScriptEntry& entry) {
 } // namespace
 
 bool MessageScript::open(const char* path) {
-    file_ = openFile(path, "rt");
+    file_ = openDataFile(path, "rt");
     return file_ != nullptr;
 }
 

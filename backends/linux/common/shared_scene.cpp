@@ -10,6 +10,7 @@
 #include "linux/common/atomic_file.h"
 #include "linux/common/xdg_directories.h"
 #include "seams/clock.h"
+#include "seams/data_files.h"
 
 namespace {
 // A resume file is three short lines; anything much longer is not one.
@@ -77,8 +78,8 @@ bool LeadLock::tryToLead() {
 }
 
 ResumePoint readResumeFile(const std::string& path) {
-    if (path.empty())
-        return {};
+    if (!isRegularFile(path.c_str()))
+        return {}; // none yet, or a FIFO that would hold the start
     std::ifstream in(path, std::ios::binary);
     std::string text(resumeFileLimit + 1, '\0');
     in.read(text.data(), std::streamsize(text.size()));
