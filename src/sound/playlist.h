@@ -1,6 +1,8 @@
 #pragma once
-// The music playlist: a text file whose whitespace-separated words are track file names, read
-// one after another and from the start again after the last.
+// The music playlist: a text file of track file names, read one after another and from the start
+// again after the last. The names are its whitespace-separated words, with one exception for
+// folders and files whose names have blanks in them: a line that as a whole (its blanks at both
+// ends and its line end taken off) names a regular file is that one track.
 #include <cstddef>
 #include <memory>
 
@@ -15,7 +17,8 @@ class Playlist {
     bool open(const char* path);
     // The next name in a new buffer; after the last name the first comes again. No buffer when
     // no file is open; the empty name when the file holds no word at all. A word longer than
-    // 1023 characters is cut to its first 1023.
+    // 1023 characters is cut to its first 1023. Looking for a whole line's file asks the file
+    // system, which may be slow: call it where a wait holds up no frame.
     std::unique_ptr<char[]> nextName();
     // Where the name nextName gave last begins in the file (0 before any), so that a later run
     // can start the playlist from that name again.
@@ -25,6 +28,11 @@ class Playlist {
     void resumeAt(long offset);
 
   private:
+    // Reads the name that begins here: the whole line when it has a blank inside and names a
+    // file, else the word.
+    void readName(char* name);
+
     UniqueFile file_;
     long nameOffset_ = 0;
+    bool atLineStart_ = true; // nothing but white space since the last line end
 };
