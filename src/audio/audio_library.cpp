@@ -462,6 +462,8 @@ void audioThreadEnd() {
 
 void audioUseHostDelivery(bool on) { hostDelivers = on; }
 
+bool audioHostDelivers() { return hostDelivers; }
+
 void audioDeliverNotifications() {
     Library& lib = library();
     std::unique_lock guard(lib.lock);

@@ -26,6 +26,7 @@ void audioWaitForNotifications();
 // audioDeliverNotifications, on the host's thread, typically right after it has pulled a block.
 // Chosen before audioInit; no other thread may deliver while it is on.
 void audioUseHostDelivery(bool on);
+bool audioHostDelivers();
 void audioDeliverNotifications();
 
 // The platform's thread hooks, for a device's own thread: at its start and at its end.

@@ -37,10 +37,14 @@ void FireScene::startSound(const ResumePoint& from) {
         return;
     soundStarted_ = true;
     ::openAudio(settings_); // nothing when the device is open already
-    fireStream_ = startFireSound(settings_);
+    // The fire sound and the first track share one wait, so that the first frame comes within
+    // about a second whatever their files do.
+    const SoundDeadline by = soundStartDeadline();
+    fireStream_ = startFireSound(settings_, by);
     if (isOn(settings_.musicPlaylist)) {
         playlistDigest_ = fileDigest(dataFilePath(playlistFileName).c_str());
-        startMusic(settings_, from.playlistDigest == playlistDigest_ ? from.music : MusicPlace{});
+        startMusic(settings_, from.playlistDigest == playlistDigest_ ? from.music : MusicPlace{},
+                   by);
     }
 }
 

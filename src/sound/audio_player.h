@@ -13,10 +13,12 @@ class AudioPlayer {
   public:
     // Opens the default output; the result is not examined (no device means silence).
     AudioPlayer();
-    uint32_t createStream(const char* name, uint32_t flags);
+    // Static, like freeStream: a file may take long to open, on a thread of its own, and the
+    // stream that it gives may have to be freed when the player is long gone.
+    static uint32_t createStream(const char* name, uint32_t flags);
     void play(uint32_t handle, int restart);
     void setEndSync(uint32_t handle, AudioSyncProc* routine);
-    void freeStream(uint32_t handle);
+    static void freeStream(uint32_t handle);
     // Clamped to 0 ... 1 before the call (clampVolume).
     void setVolume(uint32_t handle, float value);
     // Seconds from the start of the stream; a later run starts its track there again.
