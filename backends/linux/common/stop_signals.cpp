@@ -10,7 +10,16 @@ namespace {
 volatile std::sig_atomic_t stopping = 0;
 int wakePipe[2] = {-1, -1};
 
+// The second line of defence: whatever holds the frame loop (a file that never answers, a
+// library that hangs), a stop signal that it has not acted on within a second ends the process,
+// and the screen is the user's again. The normal exit takes a few frames, well inside that.
+void onStopDeadline(int) {
+    _exit(0);
+}
+
 void onStopSignal(int) {
+    if (!stopping)
+        alarm(1);
     stopping = 1;
     if (wakePipe[1] >= 0) {
         const char byte = 1;
@@ -28,9 +37,17 @@ void catchStopSignals() {
     action.sa_flags = 0; // no SA_RESTART: a sleeping frame loop wakes at once
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaction(signal, &action, nullptr);
+    struct sigaction deadline = {};
+    deadline.sa_handler = onStopDeadline;
+    sigemptyset(&deadline.sa_mask);
+    sigaction(SIGALRM, &deadline, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-bool stopRequested() { return stopping != 0; }
+bool stopRequested() {
+    return stopping != 0;
+}
 
-int stopSignalDescriptor() { return wakePipe[0]; }
+int stopSignalDescriptor() {
+    return wakePipe[0];
+}

@@ -1,7 +1,8 @@
 #pragma once
 // How a screen-saver host ends a hack: SIGTERM (the XScreenSaver daemon, MATE's screen saver),
 // SIGINT (Ctrl-C in a terminal) or SIGHUP (the terminal went away). Each only asks the frame
-// loop to stop, so the sound is stopped and the window let go before the program ends.
+// loop to stop, so the sound is stopped and the window let go before the program ends; a loop
+// that has not ended the program a second later is cut short (exit code 0 all the same).
 // SIGPIPE is ignored: MATE closes a hack's stderr before it sends SIGTERM.
 void catchStopSignals();
 bool stopRequested();
