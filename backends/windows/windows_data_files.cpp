@@ -23,7 +23,7 @@ std::string replaceFile(const char* source, const char* target) {
 }
 // A folder, a device (CON, a named pipe) or a path the system cannot describe is not read: its
 // reads could wait for ever, or never end.
-bool isRegularFile(const char* path) {
+bool windowsIsRegularFile(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES &&
            !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
@@ -34,7 +34,7 @@ DataFiles windowsDataFiles() {
     DataFiles files;
     files.pathLimit = maxPath;
     files.replaceFile = replaceFile;
-    files.isRegularFile = isRegularFile;
+    files.isRegularFile = windowsIsRegularFile;
     // Asked for at most 260 bytes; a directory that does not fit (or none at all) leaves no place
     // for data files, and every feature that wants one is simply missing.
     char directory[maxPath] = {};
