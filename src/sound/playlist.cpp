@@ -33,7 +33,10 @@ bool hasBlank(const std::string& text) {
 } // namespace
 
 bool Playlist::open(const char* path) {
-    file_ = openDataFile(path, "rt");
+    // Binary, not text: the reader goes back to where a line began, and in text mode Windows'
+    // C library reports that place wrongly for a file whose lines end in LF alone (Notepad
+    // writes them since 2018), so the first name came out cut. A CR is white space anyway.
+    file_ = openDataFile(path, "rb");
     atLineStart_ = true;
     return file_ != nullptr;
 }

@@ -13,7 +13,7 @@ constexpr std::size_t trackNameSize = 1024;
 
 class Playlist {
   public:
-    // Opens the file in text mode; true when it is open.
+    // Opens the file; true when it is open.
     bool open(const char* path);
     // The next name in a new buffer; after the last name the first comes again. No buffer when
     // no file is open; the empty name when the file holds no word at all. A word longer than
