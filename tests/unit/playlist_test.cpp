@@ -45,6 +45,31 @@ TEST_F(PlaylistFile, oneNameRepeatsAndABlankSplitsAName) {
     EXPECT_EQ(names(spaced, 3), (std::vector<std::string>{"My", "Song.mp3", "My"}));
 }
 
+// Music folders have blanks in their names: a line that as a whole names a file is one track,
+// whatever blanks stand around it and however it ends; any other line is read word by word.
+TEST_F(PlaylistFile, aLineThatNamesAFileIsOneTrackOtherLinesAreWords) {
+    writeText(dir / "My Album" / "01 Song.mp3", "x");
+    writeText(dir / "two words.mp3", "x");
+    const std::string song = (dir / "My Album" / "01 Song.mp3").string();
+    const std::string words = (dir / "two words.mp3").string();
+    for (const char* end : {"\n", "\r\n"}) { // and the last line without one
+        Playlist playlist = playlistOf(" \t" + song + "  " + end + "a.mp3 b.mp3" + end + words);
+        EXPECT_EQ(names(playlist, 5),
+                  (std::vector<std::string>{song, "a.mp3", "b.mp3", words, song}))
+            << "line end " << testing::PrintToString(end);
+    }
+    // A name in the middle of a line is a word, even where the rest of the line names a file;
+    // and a line that names no file is its words.
+    Playlist middle = playlistOf("first.mp3 " + words + "\n" + words + ".missing\n");
+    const std::string head = words.substr(0, words.find(' '));
+    EXPECT_EQ(names(middle, 5), (std::vector<std::string>{"first.mp3", head, "words.mp3", head,
+                                                          "words.mp3.missing"}));
+    // A later run that resumes at a whole-line name reads it whole again.
+    Playlist resumed = playlistOf("a.mp3\n" + song + "\n");
+    resumed.resumeAt(6);
+    EXPECT_EQ(names(resumed, 2), (std::vector<std::string>{song, "a.mp3"}));
+}
+
 TEST_F(PlaylistFile, emptyFileGivesTheEmptyNameAndNoFileGivesNone) {
     for (const char* text : {"", " \n\t\n"}) {
         Playlist empty = playlistOf(text);

@@ -9,9 +9,14 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
+#include "fire/fire_engine.h"
+#include "scene/resume_point.h"
+#include "seams/data_files.h"
 #include "settings/settings.h"
 #include "settings/settings_choices.h"
-#include "seams/data_files.h"
+#include "sound/playlist.h"
 #include "test_support.h"
 
 namespace {
@@ -286,6 +291,37 @@ TEST(DataFilePath, takesTheFirstDirectoryThatHoldsTheFileElseTheFirstThatFits) {
     useDataFiles(DataFiles{});
     EXPECT_EQ(dataFilePath("emberhall.dat"), "") << "no data directory at all";
     useDataFiles(previous);
+}
+
+// A FIFO without a writer (a share that went offline) would hold its open for ever, and a device
+// such as /dev/zero never ends: every data file that is no regular file counts as missing, so
+// these return at once instead of hanging the test.
+TEST(DataFiles, onlyRegularFilesAreReadAnythingElseIsMissing) {
+    const DataFiles previous = dataFiles();
+    TempDirectory dir;
+    dir.write("real.txt", "HI 1 2 3");
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.path() / "zero");
+    std::filesystem::create_symlink(dir.path() / "real.txt", dir.path() / "link.txt");
+    EXPECT_TRUE(isRegularFile(dir.file("real.txt").c_str()));
+    EXPECT_TRUE(isRegularFile(dir.file("link.txt").c_str())) << "a link to a file is the file";
+    for (const char* name : {"fifo", "zero", ".", "absent", ""}) {
+        const std::string path = name == std::string("") ? "" : dir.file(name);
+        EXPECT_FALSE(isRegularFile(path.c_str())) << name;
+        resetSettings();
+        useDataFiles(DataFiles{{dir.path().string()}});
+        loadSettings(name);
+        useDataFiles(previous);
+        EXPECT_EQ(soundEffects(), 1) << name << ": the settings keep their start values";
+        FireEngine engine(1024, 768, 640);
+        EXPECT_EQ(engine.loadFont(path.c_str(), 50), -1) << name;
+        EXPECT_FALSE(engine.openScript(path.c_str())) << name;
+        EXPECT_EQ(engine.nextMessage()->count(), 0) << name;
+        Playlist playlist;
+        EXPECT_FALSE(playlist.open(path.c_str())) << name;
+        EXPECT_EQ(fileDigest(path.c_str()), 0u) << name;
+    }
+    resetSettings();
 }
 
 TEST(FireColorChoice, theFirstColourFlagThatIsExactlyOneDecides) {

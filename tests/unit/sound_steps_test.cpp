@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "audio/audio_library.h"
 #include "audio/audio_mixing.h"
@@ -231,6 +234,99 @@ TEST_F(SoundSteps, goesOnFromThePlaceAnEarlierRunLeftTheMusic) {
     startMusic(currentSettings(), {100000, 0.0});
     audioCaptureAdvance(trackFrames / 2);
     EXPECT_EQ(heard(1.0f), std::vector<std::string>{"first.wav"});
+}
+
+namespace {
+// A share that went offline: every "*.slow" file's open blocks until the test allows one more,
+// then gives a short track at level 0.25. Counts the decoders made and freed.
+struct SlowShare {
+    std::mutex lock;
+    std::condition_variable changed;
+    int allowed = 0, waiting = 0, made = 0, freed = 0;
+};
+SlowShare& share() {
+    static SlowShare* gate = new SlowShare; // outlives an opening still blocked at exit
+    return *gate;
+}
+
+class LevelDecoder : public AudioDecoder {
+  public:
+    ~LevelDecoder() override {
+        std::lock_guard guard(share().lock);
+        ++share().freed;
+        share().changed.notify_all();
+    }
+    int channels() const override { return 1; }
+    uint32_t rate() const override { return 44100; }
+    std::size_t read(float* out, std::size_t frames) override {
+        const std::size_t n = std::min<std::size_t>(frames, trackFrames - done_);
+        std::fill_n(out, n, 0.25f);
+        done_ += n;
+        return n;
+    }
+    bool rewind() override { return done_ = 0, true; }
+
+  private:
+    std::size_t done_ = 0;
+};
+
+std::unique_ptr<AudioDecoder> openFromSlowShare(const char* path) {
+    if (!std::string_view(path).ends_with(".slow"))
+        return nullptr;
+    std::unique_lock guard(share().lock);
+    ++share().waiting;
+    share().changed.notify_all();
+    share().changed.wait(guard, [] { return share().made < share().allowed; });
+    ++share().made;
+    return std::make_unique<LevelDecoder>();
+}
+
+template <class Done> void waitForShare(Done done) {
+    std::unique_lock guard(share().lock);
+    share().changed.wait(guard, done);
+}
+
+void allowOneOpen() {
+    std::lock_guard guard(share().lock);
+    ++share().allowed;
+    share().changed.notify_all();
+}
+} // namespace
+
+// Tracks on a share that does not answer. A first track holds up the start only until its
+// deadline, while the fire plays, and starts itself when it opens. A later one leaves the fire
+// going, and the stop returns while its open is still stuck (if the stop waited for it, this test
+// would hang); when that open returns at last, its stream is freed unheard.
+TEST_F(SoundSteps, aTrackThatDoesNotOpenNeverHoldsTheStartOrTheStop) {
+    AudioPlatform platform = captureAudioPlatform();
+    platform.openDecoder = openFromSlowShare;
+    audioUsePlatform(platform);
+    share().allowed = share().waiting = share().made = share().freed = 0;
+    options(1, 1);
+    writeFireSound();
+    writePlaylist((dir / "first.slow").string() + "\n" + track("second.wav") + "\n" +
+                  (dir / "third.slow").string());
+    openAudio(currentSettings());
+    fireStream = startFireSound(currentSettings());
+    startMusic(currentSettings(), {}, std::chrono::steady_clock::now());
+    audioCaptureAdvance(trackPeriod);
+    EXPECT_EQ(heard(0.5f), std::vector<std::string>{"fire.wav"});
+    EXPECT_TRUE(heard(1.0f).empty());
+    allowOneOpen();
+    while (currentStream() == 0)
+        std::this_thread::yield(); // the late opening starts its stream itself
+    audioCaptureAdvance(2 * trackPeriod + audioCaptureBlock); // the third waits its second
+    waitForShare([] { return share().waiting == 2; });
+    EXPECT_EQ(heard(1.0f), (std::vector<std::string>{"first.slow", "second.wav"}));
+    EXPECT_EQ(audioCaptureSegments().front().end, audioCapturePosition()) << "the fire goes on";
+
+    stopAudio(fireStream);
+    const uint64_t stoppedAt = audioCapturePosition();
+    allowOneOpen();
+    waitForShare([] { return share().made == 2 && share().freed == 2; });
+    audioCaptureAdvance(2 * trackPeriod);
+    for (const AudioSegment& s : audioCaptureSegments())
+        EXPECT_LE(s.end, stoppedAt) << s.name;
 }
 
 TEST(AudioPlayerVolume, clampsToTheUnitRange) {
