@@ -4,7 +4,10 @@
 #   1. Default settings: the fire sound at about half its own level.
 #   2. Sound and music off: silence.
 #   3. Only the playlist, two tones of different pitch: first, second, first again, at full level.
-#   4. The same with an MP3 as the first track.
+#   4. The same with an MP3 as the first track. Then a playlist whose first line names a WAV in a
+#      folder with blanks (blanks around it, CRLF), whose second holds two names, and whose third
+#      a FIFO that no one writes (a share that went offline): the three tracks in order, and
+#      Escape still ends the saver.
 #   5. A Windows without Media Foundation (mfplat and mfreadwrite disabled): the saver starts,
 #      shows fire and the messages and plays the fire sound at half level; a WAV track plays and
 #      the MP3 after it, which nothing can decode now, ends the music as any unplayable track
@@ -62,6 +65,7 @@ run_saver() {
     eh_hold_key Escape
     eh_wait_exit "$EH_PID" 15
     RUN_EXIT=$EH_RC
+    RUN_ENDED=$(awk -v a="$escape" -v b="$(date +%s.%N)" 'BEGIN {printf "%.2f", b - a}')
     [ "$RUN_EXIT" = running ] && eh_kill "$EH_PID"
     EH_PID=
     sleep 1.2
@@ -138,6 +142,22 @@ sequence=$(pitch_sequence "$WORK/mp3.wav" 0 "$RUN_ESCAPE")
 echo "     tones heard: $sequence"
 eh_check "MP3 in the playlist: the MP3, the WAV, the MP3 again" \
     bash -c "[[ '$sequence' == 'a b a'* ]]"
+
+mkdir -p "$EH_WINDOWS_DIR/My Album"
+cp "$EH_WINDOWS_DIR/tone_high.wav" "$EH_WINDOWS_DIR/My Album/01 Song.wav"
+mkdir -p "$WORK/share"
+mkfifo "$WORK/share/offline.wav"
+printf '  C:\\windows\\My Album\\01 Song.wav  \r\nC:\\windows\\tone_low.mp3 C:\\windows\\tone_high.wav\r\nZ:%s\r\n' \
+    "$(echo "$WORK/share/offline.wav" | tr / '\\')" >"$EH_WINDOWS_DIR/fire_data/pls.txt"
+run_saver offline 4
+echo "     the saver ended $RUN_ENDED s after Escape went down (held for 0.3 s)"
+eh_check "a track that never opens: Escape ends the saver with exit code 0 (got $RUN_EXIT)" \
+    [ "$RUN_EXIT" = 0 ]
+sequence=$(pitch_sequence "$WORK/offline.wav" 0 "$RUN_ESCAPE")
+echo "     tones heard: $sequence"
+eh_check "a line naming a file in a folder with blanks plays it, then a line of two names" \
+    bash -c "[[ '$sequence' == 'b a b' ]]"
+rm -rf "$EH_WINDOWS_DIR/My Album"
 
 # 5. Without Media Foundation, as on the N and KN editions of Windows and on Windows Server.
 # Loading it at start-up would end the process at once with STATUS_DLL_NOT_FOUND.

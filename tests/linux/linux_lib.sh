@@ -55,12 +55,20 @@ eh_wait_fire() {
     return 1
 }
 
-# Sends signal $2 to process $1 and checks that it ends with exit code 0 within ten seconds.
+# Sends signal $2 to process $1 (or, for the signal "mouse", moves the mouse) and checks that it
+# ends with exit code 0 within ten seconds; the time it took is printed, not judged.
 eh_linux_end_with() {
-    local pid=$1 signal=$2 what=$3
-    kill "-$signal" "$pid" 2>/dev/null
+    local pid=$1 signal=$2 what=$3 start
+    start=$(date +%s.%N)
+    if [ "$signal" = mouse ]; then
+        xdotool mousemove 600 500 sleep 0.1 mousemove 300 200
+    else
+        kill "-$signal" "$pid" 2>/dev/null
+    fi
     eh_wait_exit "$pid" 10
-    eh_check "$what: SIG$signal ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
+    echo "     $what: ended $(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN {printf "%.2f", b - a}') s after the $signal"
+    [ "$signal" = mouse ] || signal=SIG$signal
+    eh_check "$what: $signal ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
     eh_check "$what: no sanitizer report" eh_no_sanitizer_report "$EH_LINUX_DIR/output"
 }
 

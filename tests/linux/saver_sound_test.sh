@@ -5,6 +5,10 @@
 #      once when SIGTERM ends the saver.
 #   2. Sound and music off: silence, and no stream opened.
 #   3. Only the playlist, three tones (a WAV, an MP3, a WAV): heard in order, and round again.
+#   4. Files that never answer (FIFOs without a writer, as a share that went offline): a second
+#      track that never opens leaves the first heard and the fire going, and the mouse or
+#      SIGTERM still ends the saver; the same with every data file a FIFO. A playlist line that
+#      names a file in a folder with blanks plays it, before a line of two names.
 set -u
 program=$1
 source "$(dirname "$0")/linux_lib.sh"
@@ -72,5 +76,47 @@ eh_check "the playlist in order and round again (WAV, MP3, WAV)" \
     bash -c "[[ '$sequence' == 'a b c a'* ]]"
 level=$(rms "$WORK/music.wav" "$(echo "$(first_sound "$WORK/music.wav") + 0.1" | bc -l)" 0.5)
 eh_check "the music at full volume ($level; a sine at half scale has 0.354)" near "$level" 0.354 0.15
+
+# 4. A FIFO never opens: the track, or every data file the saver reads. Full screen, so that the
+# mouse ends it too.
+user=$XDG_CONFIG_HOME/emberhall
+mkdir -p "$WORK/My Album" "$user/fire_fonts"
+cp "$WORK/one.wav" "$WORK/My Album/01 Song.wav"
+mkfifo "$WORK/offline.wav"
+printf '  %s  \n%s %s\n%s\n' "$WORK/My Album/01 Song.wav" "$WORK/two.wav" "$WORK/three.wav" \
+    "$WORK/offline.wav" >"$user/fire_data/pls.txt"
+for exit_by in TERM mouse; do
+    xdotool mousemove 0 0
+    eh_start_recording "$WORK/fifo-$exit_by.raw"
+    eh_linux_start --fullscreen --no-sound --music --data-dir "$data"
+    eh_check "a track that never opens ($exit_by run): the fire goes on" eh_wait_fire 1024x40+0+720
+    sleep 3 # the three tracks (2.1 s), then the FIFO
+    stop=$(date +%s.%N)
+    eh_check "a track that never opens ($exit_by run): frames still come" \
+        bash -c "import -window root '$WORK/a.png' && sleep 0.5 && import -window root '$WORK/b.png' && ! cmp -s '$WORK/a.png' '$WORK/b.png'"
+    eh_linux_end_with "$EH_PID" "$exit_by" "a track that never opens"
+    eh_check "a track that never opens: the window is gone" \
+        bash -c "! xdotool search --name '^Emberhall\$' >/dev/null"
+    STOPPED_AT=$(eh_stop_recording "$WORK/fifo-$exit_by" "$stop")
+done
+sequence=$(pitch_sequence "$WORK/fifo-TERM.wav" 0 "$STOPPED_AT" 330 660 1320)
+echo "     tones heard: $sequence"
+eh_check "a line naming a file in a folder with blanks plays it, then a line of two names" \
+    bash -c "[[ '$sequence' == 'a b c' ]]"
+
+for name in emberhall.dat fire_data/motd.txt fire_data/fire.wav fire_fonts/font.tga; do
+    rm -f "$user/$name"
+    mkfifo "$user/$name"
+done
+printf '%s\n' "$WORK/offline.wav" >"$user/fire_data/pls.txt"
+for exit_by in mouse TERM; do
+    xdotool mousemove 0 0
+    started=$(date +%s.%N)
+    eh_linux_start --fullscreen --sound --music --data-dir "$data"
+    eh_check "every data file a FIFO ($exit_by run): the fire comes" eh_wait_fire 1024x40+0+720
+    echo "     first fire seen $(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN {printf "%.2f", b - a}') s after the start"
+    sleep 1
+    eh_linux_end_with "$EH_PID" "$exit_by" "every data file a FIFO"
+done
 
 exit "$EH_FAILURES"
