@@ -12,8 +12,10 @@ int skipBlanks(std::FILE* file, bool* passedLineEnd) {
     return c;
 }
 
-bool readWord(std::FILE* file, char* word, std::size_t size) {
+bool readWord(std::FILE* file, char* word, std::size_t size, bool* cut) {
     word[0] = '\0';
+    if (cut)
+        *cut = false;
     if (skipBlanks(file) == EOF)
         return false;
     std::size_t length = 0;
@@ -23,6 +25,8 @@ bool readWord(std::FILE* file, char* word, std::size_t size) {
             break; // left unread: the next word starts here
         if (length + 1 < size)
             word[length++] = char(c);
+        else if (cut)
+            *cut = true;
         c = std::getc(file);
     }
     if (c != EOF)

@@ -23,5 +23,6 @@ int skipBlanks(std::FILE* file, bool* passedLineEnd = nullptr);
 // Reads the next word into `word` (`size` bytes, at least 1): at most size - 1 characters and
 // the terminator. The rest of a longer word is read and dropped, so it never turns into a word
 // of its own, as far as wordReadLimit characters in all. The white space after the word stays
-// unread. False, with the empty word, when the file ended before a word began.
-bool readWord(std::FILE* file, char* word, std::size_t size);
+// unread. False, with the empty word, when the file ended before a word began. With `cut`, tells
+// whether the word was longer than the buffer.
+bool readWord(std::FILE* file, char* word, std::size_t size, bool* cut = nullptr);

@@ -27,11 +27,11 @@ constexpr int32_t angleRange = 360;
 constexpr float startVelocities[10] = {-0.5f, -0.7f, -0.8f, -0.9f, -1.0f,
                                        -1.2f, -1.4f, -1.6f, -1.8f, 0.0f};
 
-constexpr char lineBreak = '-';
-constexpr char nudgeRight = '*';
-constexpr char blankCell = '+';
+constexpr char32_t lineBreak = '-';
+constexpr char32_t nudgeRight = '*';
+constexpr char32_t blankCell = '+';
 
-bool isDrawn(char c) {
+bool isDrawn(char32_t c) {
     return c != ' ' && c != blankCell && c != lineBreak && c != nudgeRight;
 }
 
@@ -58,24 +58,22 @@ bool toFrameCoordinate(float v, int32_t& out) {
 
 } // namespace
 
-std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, const char* text,
+std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, std::u32string_view text,
                                               int32_t frameWidth, int32_t glyphSize) {
     auto list = std::make_unique<ParticleList>();
     const float margin = float(x);
     float column = margin;
     float row = float(y);
     const float wrapLimit = float(int64_t(frameWidth) - glyphSize);
-    if (!text)
-        return list;
 
-    for (const char* c = text; *c; ++c) {
-        GlyphParticle particle{*c, column, row, 0.0f, 0.0f};
+    for (const char32_t c : text) {
+        GlyphParticle particle{c, column, row, 0.0f, 0.0f};
         giveStartVelocity(particle);
 
-        if (*c == lineBreak) {
+        if (c == lineBreak) {
             column = margin;
             row += lineStep;
-        } else if (*c == nudgeRight) {
+        } else if (c == nudgeRight) {
             column += nudge;
         } else if (column < wrapLimit) {
             column += cellAdvance;
@@ -92,8 +90,8 @@ std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, const char* 
     return list;
 }
 
-void drawParticles(ParticleList& list, const GlyphSheet& sheet, uint32_t* frame,
-                   int32_t frameWidth, int32_t frameHeight) {
+void drawParticles(ParticleList& list, const GlyphSheet& sheet, uint32_t* frame, int32_t frameWidth,
+                   int32_t frameHeight) {
     for (GlyphParticle* p = list.first(); p; p = list.next()) {
         if (!isDrawn(p->character))
             continue;

@@ -6,6 +6,7 @@
 // frameWidth.
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "text/particle_list.h"
 
@@ -15,13 +16,13 @@ class GlyphSheet;
 // shared random sequence each. '-' starts a new line at the left margin x, '*' nudges the next
 // cell one pixel right, anything else takes a cell; a cell at or past frameWidth - glyphSize
 // moves to the start of the next line.
-std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, const char* text,
+std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, std::u32string_view text,
                                               int32_t frameWidth, int32_t glyphSize);
 
 // Draws every particle that stands for a letter (not ' ', '+', '-' or '*'), oldest first, at its
 // position truncated toward zero.
-void drawParticles(ParticleList& list, const GlyphSheet& sheet, uint32_t* frame,
-                   int32_t frameWidth, int32_t frameHeight);
+void drawParticles(ParticleList& list, const GlyphSheet& sheet, uint32_t* frame, int32_t frameWidth,
+                   int32_t frameHeight);
 
 // One frame of motion: move by the velocity, then pull down; bounce off x <= 0 and
 // x >= frameWidth - 50 by turning the horizontal velocity round.

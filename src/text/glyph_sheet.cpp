@@ -1,6 +1,7 @@
-// The glyph sheet: a TGA image holding a strip of square letter cells from 'A' on. Only what the
-// saver needs of the format is read: the image type's "true colour" bit, the size, the depth and
-// the 32-bit pixels, which are always taken as stored bottom row first.
+// The glyph sheet: a TGA image holding rows of square letter cells, the first from 'A' on, and
+// the list of the characters in the further rows. Only what the saver needs of the format is read:
+// the image type's "true colour" bit, the size, the depth and the 32-bit pixels, which are always
+// taken as stored bottom row first.
 #include "text/glyph_sheet.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <new>
 
 #include "seams/data_files.h"
+#include "text/text_decoding.h"
 
 namespace {
 
@@ -27,6 +29,8 @@ constexpr uint8_t requiredDepth = 32;
 constexpr size_t maxSheetPixels = size_t(16) * 1024 * 1024;
 // Bytes the file does not have read as 0xFF, so missing pixels come out opaque white.
 constexpr uint8_t missingByte = 0xFF;
+// A character list longer than this is not one (the whole of Unicode would fit in 4 MB).
+constexpr size_t characterListLimit = size_t(4) * 1024 * 1024;
 
 uint32_t readLittle16(const std::array<uint8_t, headerBytesNeeded>& header, size_t offset) {
     return uint32_t(header[offset]) | uint32_t(header[offset + 1]) << 8;
@@ -86,22 +90,67 @@ int32_t GlyphSheet::load(const char* path, int32_t glyphSize) {
     }
     readPixels(file.get(), width, height, pixels.data());
     pixels_ = std::move(pixels);
+    listedCells_.clear();
+    readCharacterList(characterListPath(path));
     return 1;
 }
 
-void GlyphSheet::drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame,
-                           int32_t frameWidth, int32_t frameHeight) const {
-    // No sheet, or no cell for this character in it: nothing to draw. Codes below 'A' (digits,
-    // punctuation, and bytes above 127, which are negative) have no cell in any sheet.
-    if (pixels_.empty() || glyphSize_ <= 0 || !frame)
-        return;
-    const int32_t cell = int32_t(static_cast<signed char>(character)) - 'A';
-    if (cell < 0 || cell >= width_ / glyphSize_)
-        return;
+std::string GlyphSheet::characterListPath(const std::string& sheetPath) {
+    const size_t slash = sheetPath.find_last_of("/\\");
+    const size_t dot = sheetPath.rfind('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? sheetPath.substr(0, dot) : sheetPath) + ".txt";
+}
 
-    const int64_t cellStart = int64_t(cell) * glyphSize_;
+void GlyphSheet::readCharacterList(const std::string& path) {
+    UniqueFile file = openDataFile(path.c_str(), "rb");
+    if (!file || glyphSize_ <= 0)
+        return;
+    std::string bytes(characterListLimit, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    if (bytes.starts_with(byteOrderMark))
+        bytes.erase(0, byteOrderMark.size());
+    const int32_t columns = width_ / glyphSize_;
+    const int32_t rows = height_ / glyphSize_;
+    int32_t row = 1;
+    for (size_t start = 0; start <= bytes.size() && row < rows; ++row) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string_view line(bytes.data() + start, end - start);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        const std::u32string characters = decodeText(line);
+        for (int32_t column = 0; column < columns && size_t(column) < characters.size(); ++column) {
+            // The first place a character has is its place: the classic strip, then row order.
+            if (characters[size_t(column)] != U' ' && cellOf(characters[size_t(column)]) < 0)
+                listedCells_.emplace(characters[size_t(column)], row * columns + column);
+        }
+        start = end + 1;
+    }
+}
+
+int32_t GlyphSheet::cellOf(char32_t character) const {
+    if (pixels_.empty() || glyphSize_ <= 0)
+        return -1;
+    if (character >= U'A' && character - U'A' < char32_t(width_ / glyphSize_))
+        return int32_t(character - U'A');
+    const auto listed = listedCells_.find(character);
+    return listed == listedCells_.end() ? -1 : listed->second;
+}
+
+void GlyphSheet::drawGlyph(int32_t x, int32_t y, char32_t character, uint32_t* frame,
+                           int32_t frameWidth, int32_t frameHeight) const {
+    // No sheet, or no cell for this character in it: nothing to draw.
+    const int32_t cell = cellOf(character);
+    if (cell < 0 || !frame)
+        return;
+    const int32_t columns = width_ / glyphSize_;
+    const int64_t cellTop = int64_t(cell / columns) * glyphSize_;
+    const int64_t cellStart = cellTop * width_ + int64_t(cell % columns) * glyphSize_;
     // A sheet lower than the glyph size has nothing below its last row: those rows stay clear.
-    const int64_t rows = std::min<int64_t>(glyphSize_, height_);
+    const int64_t rows = std::min<int64_t>(glyphSize_, height_ - cellTop);
     const int64_t firstRow = std::max<int64_t>(0, int64_t(topRowsKept) - y);
     const int64_t endRow = std::min<int64_t>(rows, int64_t(frameHeight) - y);
     const int64_t firstColumn = std::max<int64_t>(0, -int64_t(x));

@@ -8,6 +8,7 @@
 
 #include "base/words.h"
 #include "seams/data_files.h"
+#include "text/text_decoding.h"
 
 namespace {
 
@@ -37,10 +38,25 @@ bool readNumber(std::FILE* file, int32_t& value) {
     return true;
 }
 
+// Notepad may begin the file with a UTF-8 byte-order mark, which is no part of the first text.
+void skipByteOrderMark(std::FILE* file) {
+    if (std::ftell(file) != 0)
+        return;
+    char start[3] = {};
+    if (std::fread(start, 1, sizeof start, file) != sizeof start ||
+        std::string_view(start, sizeof start) != byteOrderMark)
+        std::rewind(file);
+}
+
 // Returns the number of fields converted, or EOF when the input ended before the first.
 int scanEntry(std::FILE* file, ScriptEntry& entry) {
-    if (!readWord(file, entry.text, ScriptEntry::textSize))
+    skipByteOrderMark(file);
+    bool cut = false;
+    if (!readWord(file, entry.text, ScriptEntry::textSize, &cut))
         return EOF;
+    // A text cut at the buffer's end keeps whole characters only.
+    if (cut)
+        entry.text[wholeCharacters(entry.text)] = '\0';
     int converted = 1;
     for (int32_t* field : {&entry.x, &entry.y, &entry.hold}) {
         if (!readNumber(file, *field))

@@ -4,11 +4,11 @@
 #include <cstdint>
 
 struct GlyphParticle {
-    char character = 0; // signed 8-bit code
-    float x = 0.0f;     // frame column of the glyph's top-left corner
-    float y = 0.0f;     // frame row of the glyph's top-left corner; rows grow downward
-    float vx = 0.0f;    // pixels per frame
-    float vy = 0.0f;    // pixels per frame; negative is upward
+    char32_t character = 0; // the character it stands for
+    float x = 0.0f;         // frame column of the glyph's top-left corner
+    float y = 0.0f;         // frame row of the glyph's top-left corner; rows grow downward
+    float vx = 0.0f;        // pixels per frame
+    float vy = 0.0f;        // pixels per frame; negative is upward
 };
 
 struct ParticleNode {

@@ -62,7 +62,7 @@ TEST(ParticleList, iteratesInTheOrderOfAddingAndStaysAtTheEnd) {
     EXPECT_EQ(list.first(), nullptr);
     EXPECT_EQ(list.next(), nullptr);
     for (const char c : {'A', 'B', 'C'})
-        ASSERT_TRUE(list.add({c, 0.0f, 0.0f, 0.0f, 0.0f}));
+        ASSERT_TRUE(list.add({char32_t(c), 0.0f, 0.0f, 0.0f, 0.0f}));
     EXPECT_EQ(list.count(), 3);
     std::string order;
     for (GlyphParticle* p = list.first(); p; p = list.next())
@@ -93,7 +93,8 @@ TEST(GlyphLayout, marginPastTheWrapLimitWrapsEveryCharacter) {
     const auto cells = placed(*list);
     ASSERT_EQ(cells.size(), 4u);
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(cells[i], (PlacedCharacter{char('A' + i), 980.0f, 100.0f + 50.0f * (i + 1)}));
+        EXPECT_EQ(cells[i],
+                  (PlacedCharacter{char32_t(U'A' + i), 980.0f, 100.0f + 50.0f * (i + 1)}));
 }
 
 TEST(GlyphLayout, lineBreakReturnsToTheMargin) {

@@ -55,14 +55,15 @@ inline std::vector<uint8_t> tgaImage(uint8_t type, uint16_t width, uint16_t heig
 }
 
 struct PlacedCharacter {
-    char character;
+    char32_t character;
     float x;
     float y;
     bool operator==(const PlacedCharacter&) const = default;
 };
 
 inline void PrintTo(const PlacedCharacter& p, std::ostream* os) {
-    *os << "'" << p.character << "' at (" << p.x << ", " << p.y << ")";
+    *os << "U+" << std::hex << uint32_t(p.character) << std::dec << " at (" << p.x << ", " << p.y
+        << ")";
 }
 
 inline std::vector<PlacedCharacter> placed(ParticleList& list) {
