@@ -9,15 +9,16 @@
 #include <vector>
 
 #include "audio/audio_library.h"
-#include "linux/sound/linux_audio.h"
 #include "linux/common/linux_clock.h"
 #include "linux/common/linux_data_files.h"
+#include "linux/common/linux_time_names.h"
 #include "linux/common/options.h"
-#include "linux/session/session_autostart.h"
 #include "linux/common/stop_signals.h"
+#include "linux/session/session_autostart.h"
+#include "linux/session/xscreensaver_file.h"
+#include "linux/sound/linux_audio.h"
 #include "linux/wayland/wayland_saver.h"
 #include "linux/x11/x11_saver.h"
-#include "linux/session/xscreensaver_file.h"
 #include "settings/data_file_names.h"
 #include "settings/settings.h"
 
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     catchStopSignals();
 
     useDataFiles(linuxDataFiles(std::getenv, options.dataDirectory));
+    useTimeNames(linuxTimeNames());
     audioUsePlatform(linuxAudioPlatform());
 
     // The file's settings, with this run's options over them.
@@ -71,8 +73,9 @@ int main(int argc, char** argv) {
     if (options.overlay || options.idleMilliseconds) {
         const char* display = std::getenv("WAYLAND_DISPLAY");
         const SharedPlaces places = sharedPlaces(std::getenv, display ? display : "wayland-0");
-        code = options.idleMilliseconds ? runWaylandIdle(*options.idleMilliseconds, settings, places, clock)
-                                        : runWaylandOverlay(settings, places, clock);
+        code = options.idleMilliseconds
+                   ? runWaylandIdle(*options.idleMilliseconds, settings, places, clock)
+                   : runWaylandOverlay(settings, places, clock);
     } else {
         const char* display = std::getenv("DISPLAY");
         code = runX11Saver(planWindow(options, std::getenv("XSCREENSAVER_WINDOW")), settings,

@@ -20,6 +20,7 @@
 #include "fire/fire_engine.h"
 #include "fire/random_source.h"
 #include "seams/data_files.h"
+#include "seams/time_names.h"
 #include "settings/data_file_names.h"
 #include "settings/settings.h"
 #include "web/heat_checksum.h"
@@ -61,6 +62,68 @@ std::string readWholeFile(const std::string& path) {
     for (std::size_t got; file && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
         text.append(buffer, got);
     return text;
+}
+
+// The names of the days, the months and the halves of the day in the browser's language, one a
+// line: seven days, seven short days, twelve months, twelve short months, then AM and PM.
+// Returns their length in UTF-8 (0 when the browser cannot tell), written into `buffer` as far
+// as it holds.
+EM_JS(int, browserTimeNames, (char* buffer, int size), {
+    try {
+        const language = (navigator.languages && navigator.languages[0]) || navigator.language;
+        const names = [];
+        const each = (options, dates) = > {
+            const format =
+                new Intl.DateTimeFormat(language, Object.assign({timeZone : 'UTC'}, options));
+            dates.forEach((date) = > names.push(format.format(date)));
+        };
+        const week = [ 0, 1, 2, 3, 4, 5, 6 ].map((d) = > Date.UTC(2023, 0, 1 + d)); // from a Sunday
+        const year = [ 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 ].map((m) = > Date.UTC(2023, m, 15));
+        each({weekday : 'long'}, week);
+        each({weekday : 'short'}, week);
+        each({month : 'long'}, year);
+        each({month : 'short'}, year);
+        for (const hour of[9, 21]) {
+            const parts =
+                new Intl
+                    .DateTimeFormat(language, {hour : 'numeric', hour12 : true, timeZone : 'UTC'})
+                    .formatToParts(Date.UTC(2023, 0, 1, hour));
+            const period = parts.find((part) = > part.type == = 'dayPeriod');
+            names.push(period ? period.value : (hour < 12 ? 'AM' : 'PM'));
+        }
+        const text = names.join('\n');
+        stringToUTF8(text, buffer, size);
+        return lengthBytesUTF8(text);
+    } catch (error) {
+        return 0;
+    }
+});
+
+TimeNames pageTimeNames() {
+    TimeNames names;
+    std::vector<char> buffer(8192);
+    const int length = browserTimeNames(buffer.data(), int(buffer.size()));
+    if (length <= 0 || std::size_t(length) >= buffer.size())
+        return names;
+    std::vector<std::string> lines(1);
+    for (int i = 0; i < length; ++i) {
+        if (buffer[std::size_t(i)] == '\n')
+            lines.emplace_back();
+        else
+            lines.back() += buffer[std::size_t(i)];
+    }
+    if (lines.size() != 40)
+        return names;
+    auto next = lines.begin();
+    for (auto* list : {&names.days, &names.shortDays})
+        for (std::string& name : *list)
+            name = *next++;
+    for (auto* list : {&names.months, &names.shortMonths})
+        for (std::string& name : *list)
+            name = *next++;
+    names.am = *next++;
+    names.pm = *next++;
+    return names;
 }
 
 // The fire work of one frame, step and render, as the native benchmark measures it: the median
@@ -129,13 +192,14 @@ EMSCRIPTEN_KEEPALIVE void emberhall_restart() {
 
 // The messages now in use, as the editor's rows ("text<TAB>seconds" lines).
 EMSCRIPTEN_KEEPALIVE const char* emberhall_message_rows() {
-    return answer(rowsFromScript(readWholeFile(dataFilePath(messageScriptFileName))));
+    return answer(pageRowsFromScript(readWholeFile(dataFilePath(messageScriptFileName))));
 }
 
-// The editor's rows become the user's message script. Returns the empty text, or why the script could not be written.
+// The editor's rows become the user's message script. Returns the empty text, or why the script
+// could not be written.
 EMSCRIPTEN_KEEPALIVE const char* emberhall_set_message_rows(const char* rows) {
     const std::string previous = readWholeFile(dataFilePath(messageScriptFileName));
-    const std::string script = scriptFromRows(rows ? rows : "", previous);
+    const std::string script = scriptFromPageRows(rows ? rows : "", previous);
     const std::string path = std::string(userDirectory) + "/" + messageScriptFileName;
     UniqueFile file = openFile(path.c_str(), "wb");
     const bool written =
@@ -163,6 +227,7 @@ EMSCRIPTEN_KEEPALIVE double emberhall_fire_frame_time(int frames) {
 
 int main() {
     useDataFiles(DataFiles{{userDirectory, defaultDirectory}});
+    useTimeNames(pageTimeNames());
     audioUseHostDelivery(true);
     audioUsePlatform(webAudioPlatform());
     saver().start();

@@ -11,13 +11,18 @@
 #include "windows/saver_run.h"
 #include "windows/windows_audio.h"
 #include "windows/windows_data_files.h"
+#include "windows/windows_locale.h"
 #include "windows/windows_saver_host.h"
 
 // The command line is read anew, program name included.
-char readModeLetter() { return modeLetterOf(GetCommandLineA()); }
+char readModeLetter() {
+    return modeLetterOf(GetCommandLineA());
+}
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     useDataFiles(windowsDataFiles());
+    useLegacyCodePage(windowsLegacyCodePage());
+    useTimeNames(windowsTimeNames());
     audioUsePlatform(windowsAudioPlatform());
     const char letter = readModeLetter();
     HWND desktop = GetDesktopWindow();

@@ -5,6 +5,8 @@
 #include "fire/fire_kernels.h"
 #include "fire/random_source.h"
 #include "text/glyph_particles.h"
+#include "text/text_decoding.h"
+#include "text/time_escapes.h"
 
 namespace {
 // The seeding draws its values below this fixed bound, whatever the palette size.
@@ -12,7 +14,9 @@ constexpr int32_t seedValueRange = 640;
 // The palette builders always fill this many entries.
 constexpr uint32_t builtPaletteEntries = 640;
 
-constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
+    return (r << 16) | (g << 8) | b;
+}
 } // namespace
 
 FireEngine::FireEngine(int32_t width, int32_t height, uint32_t paletteSize)
@@ -38,7 +42,11 @@ void FireEngine::step() {
             const int32_t column = drawMod(width_);
             const int32_t value = drawMod(seedValueRange);
             switch (choice) {
-            case 0: case 1: case 2: case 3: case 4:
+            case 0:
+            case 1:
+            case 2:
+            case 3:
+            case 4:
                 seedRow[column] = value;
                 break;
             case 6:
@@ -66,7 +74,8 @@ int32_t FireEngine::render(uint32_t* pixels) const {
     if (width_ <= 0 || height_ < 3)
         return 0;
     const int64_t count = int64_t(width_) * (height_ - 2);
-    renderHeat(heat_.data(), count, currentPalette_.data(), paletteSize_, pixels + 2 * size_t(width_));
+    renderHeat(heat_.data(), count, currentPalette_.data(), paletteSize_,
+               pixels + 2 * size_t(width_));
     return int32_t(count);
 }
 
@@ -110,19 +119,42 @@ void FireEngine::blendPalettes(int32_t factor) {
     }
 }
 
-std::unique_ptr<ParticleList> FireEngine::nextMessage() {
+std::unique_ptr<ParticleList> FireEngine::nextMessage(Clock* clock) {
     const ScriptEntry entry = script_.next();
     // Kept as its 32-bit pattern: the cycle compares it unsigned, so a negative hold lasts long.
     holdTime_ = uint32_t(entry.hold);
-    return layoutMessage(entry.x, entry.y, entry.text);
+    messageText_ = decodeText(entry.text);
+    messageX_ = entry.x;
+    messageY_ = entry.y;
+    showsTime_ = showsTime(messageText_);
+    // Without a %, the text is shown as it stands, and lays out exactly as it always has.
+    shownText_ = messageText_.find(U'%') == std::u32string::npos
+                     ? messageText_
+                     : expandTimeEscapes(messageText_, clock ? clock->localTime() : LocalTime{});
+    return layoutMessage(messageX_, messageY_, shownText_);
+}
+
+std::unique_ptr<ParticleList> FireEngine::relayoutMessage(const LocalTime& now) {
+    if (!showsTime_)
+        return nullptr;
+    std::u32string shown = expandTimeEscapes(messageText_, now);
+    if (shown == shownText_)
+        return nullptr;
+    shownText_ = std::move(shown);
+    return layoutMessage(messageX_, messageY_, shownText_);
 }
 
 std::unique_ptr<ParticleList> FireEngine::layoutMessage(int32_t x, int32_t y,
                                                         const char* text) const {
+    return layoutMessage(x, y, text ? decodeText(text) : std::u32string());
+}
+
+std::unique_ptr<ParticleList> FireEngine::layoutMessage(int32_t x, int32_t y,
+                                                        std::u32string_view text) const {
     return layoutParticles(x, y, text, width_, glyphSheet_.glyphSize());
 }
 
-void FireEngine::drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame) const {
+void FireEngine::drawGlyph(int32_t x, int32_t y, char32_t character, uint32_t* frame) const {
     glyphSheet_.drawGlyph(x, y, character, frame, width_, height_);
 }
 
@@ -130,4 +162,6 @@ void FireEngine::drawParticles(ParticleList& list, uint32_t* frame) const {
     ::drawParticles(list, glyphSheet_, frame, width_, height_);
 }
 
-void FireEngine::moveParticles(ParticleList& list) const { ::moveParticles(list, width_); }
+void FireEngine::moveParticles(ParticleList& list) const {
+    ::moveParticles(list, width_);
+}

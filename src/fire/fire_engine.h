@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
+
+#include "seams/clock.h"
 
 #include "text/glyph_sheet.h"
 #include "text/message_script.h"
@@ -27,7 +30,9 @@ class FireEngine {
     // stride `width`); returns the number of pixels written.
     int32_t render(uint32_t* pixels) const;
     // No bounds check: callers pass 0 <= x < width and 0 <= y < height.
-    void setCell(int32_t x, int32_t y, int32_t value) { heat_[size_t(y) * size_t(width_) + size_t(x)] = value; }
+    void setCell(int32_t x, int32_t y, int32_t value) {
+        heat_[size_t(y) * size_t(width_) + size_t(x)] = value;
+    }
 
     // --- palettes ---
     void buildStandardPalette();
@@ -37,19 +42,30 @@ class FireEngine {
 
     // --- glyph sheet (text/glyph_sheet.h) ---
     // 1 loaded, -1 cannot open, -2 wrong image type or pixel depth (or a broken header).
-    int32_t loadFont(const char* path, int32_t glyphSize) { return glyphSheet_.load(path, glyphSize); }
+    int32_t loadFont(const char* path, int32_t glyphSize) {
+        return glyphSheet_.load(path, glyphSize);
+    }
 
     // --- message script (text/message_script.h) ---
     bool openScript(const char* path) { return script_.open(path); }
     MessageScript& script() { return script_; }
     const MessageScript& script() const { return script_; }
-    // Reads the next entry, keeps its hold time and lays its text out.
-    std::unique_ptr<ParticleList> nextMessage();
+    // Reads the next entry, keeps its hold time and its text, and lays the text out: its
+    // characters read from UTF-8 (text/text_decoding.h), the clock's parts in it shown as
+    // `clock` has them now (text/time_escapes.h; without a clock, as at the start of 1970).
+    std::unique_ptr<ParticleList> nextMessage(Clock* clock = nullptr);
     uint32_t getHoldTime() const { return holdTime_; }
+    // Whether the current message shows the time; then relayoutMessage lays it out again, in
+    // place, for `now`, or gives null when it would show what it shows already.
+    bool messageShowsTime() const { return showsTime_; }
+    std::unique_ptr<ParticleList> relayoutMessage(const LocalTime& now);
 
     // --- glyph particles (text/glyph_particles.h), on the engine's frame ---
+    // `text` in UTF-8, or characters.
     std::unique_ptr<ParticleList> layoutMessage(int32_t x, int32_t y, const char* text) const;
-    void drawGlyph(int32_t x, int32_t y, char character, uint32_t* frame) const;
+    std::unique_ptr<ParticleList> layoutMessage(int32_t x, int32_t y,
+                                                std::u32string_view text) const;
+    void drawGlyph(int32_t x, int32_t y, char32_t character, uint32_t* frame) const;
     void drawParticles(ParticleList& list, uint32_t* frame) const;
     void moveParticles(ParticleList& list) const;
 
@@ -79,4 +95,10 @@ class FireEngine {
     GlyphSheet glyphSheet_;
     uint32_t holdTime_ = 0;
     MessageScript script_;
+    // The current message: its text as the script has it, and what it shows now.
+    std::u32string messageText_;
+    std::u32string shownText_;
+    int32_t messageX_ = 0;
+    int32_t messageY_ = 0;
+    bool showsTime_ = false;
 };
