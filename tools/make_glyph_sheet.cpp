@@ -1,5 +1,9 @@
-// Draws the default glyph sheet: one row of 50 x 50 cells for the characters 'A' to 'z', as a
-// 32-bit TGA image (type 2, stored bottom row first). The letters look like embers: white-hot
+// Draws the default glyph sheet, a 32-bit TGA image (type 2, stored bottom row first) of 50 x 50
+// cells: the classic first row for the characters 'A' to 'z', then rows for the rest of Windows'
+// pan-European character set WGL4 (printable ASCII with the digits and punctuation, Latin-1,
+// Latin Extended-A, Greek, Cyrillic, the dashes, quotes, arrows, box drawing and the common
+// signs), as far as the font has them, listed row by row in the text file beside the image. The
+// letters look like embers: white-hot
 // inside, cooling to orange at the edges, set in a thin dark outline that carries a little blue
 // so that they stand apart from the fire (and a test can tell their pixels from fire pixels).
 //
@@ -10,12 +14,12 @@
 //
 //   make_glyph_sheet [output.tga] [font.ttf]
 //
-// Without arguments it writes data/fire_fonts/font.tga of the source tree from DejaVu Sans Mono
-// Bold. Messages are laid out at a fixed step of one cell a letter, so a monospaced face reads
-// best: its narrow letters (i, l, r, t, f) are drawn with arms and feet that fill their place,
-// where a proportional face leaves them standing alone in wide gaps. The letters fill their cells:
-// the capitals' ink is 43 of the 50 rows, and each letter is drawn half as wide again as the font
-// has it. The drawing is deterministic: the same font file gives the same bytes.
+// Without arguments it writes data/fire_fonts/font.tga and font.txt of the source tree from
+// DejaVu Sans Mono Bold. Messages are laid out at a fixed step of one cell a letter, so a
+// monospaced face reads best: its narrow letters (i, l, r, t, f) are drawn with arms and feet that
+// fill their place, where a proportional face leaves them standing alone in wide gaps. The letters
+// fill their cells: the capitals' ink is 43 of the 50 rows, and each letter is drawn half as wide
+// again as the font has it. The drawing is deterministic: the same font file gives the same bytes.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_BBOX_H
@@ -31,12 +35,37 @@
 #include <string>
 #include <vector>
 
+#include "text/glyph_sheet.h"
+#include "text/text_decoding.h"
+
 namespace {
 
 constexpr int cell = 50;
 constexpr char firstCharacter = 'A';
 constexpr char lastCharacter = 'z';
-constexpr int cellCount = lastCharacter - firstCharacter + 1; // 58
+constexpr int cellCount = lastCharacter - firstCharacter + 1; // 58, in every row
+
+// WGL4, as ranges of code points (first, last).
+constexpr std::pair<char32_t, char32_t> wgl4[] = {
+    {0x0020, 0x007E}, {0x00A0, 0x017F}, {0x0192, 0x0192}, {0x01FA, 0x01FF}, {0x02C6, 0x02C7},
+    {0x02C9, 0x02C9}, {0x02D8, 0x02DD}, {0x0384, 0x038A}, {0x038C, 0x038C}, {0x038E, 0x03A1},
+    {0x03A3, 0x03CE}, {0x0401, 0x040C}, {0x040E, 0x044F}, {0x0451, 0x045C}, {0x045E, 0x045F},
+    {0x0490, 0x0491}, {0x1E80, 0x1E85}, {0x1EF2, 0x1EF3}, {0x2013, 0x2015}, {0x2017, 0x201E},
+    {0x2020, 0x2022}, {0x2026, 0x2026}, {0x2030, 0x2030}, {0x2032, 0x2033}, {0x2039, 0x203A},
+    {0x203C, 0x203C}, {0x203E, 0x203E}, {0x2044, 0x2044}, {0x207F, 0x207F}, {0x20A3, 0x20A4},
+    {0x20A7, 0x20A7}, {0x20AC, 0x20AC}, {0x2105, 0x2105}, {0x2113, 0x2113}, {0x2116, 0x2116},
+    {0x2122, 0x2122}, {0x2126, 0x2126}, {0x212E, 0x212E}, {0x215B, 0x215E}, {0x2190, 0x2195},
+    {0x21A8, 0x21A8}, {0x2202, 0x2202}, {0x2206, 0x2206}, {0x220F, 0x220F}, {0x2211, 0x2212},
+    {0x2215, 0x2215}, {0x2219, 0x221A}, {0x221E, 0x221F}, {0x2229, 0x2229}, {0x222B, 0x222B},
+    {0x2248, 0x2248}, {0x2260, 0x2261}, {0x2264, 0x2265}, {0x2302, 0x2302}, {0x2310, 0x2310},
+    {0x2320, 0x2321}, {0x2500, 0x2500}, {0x2502, 0x2502}, {0x250C, 0x250C}, {0x2510, 0x2510},
+    {0x2514, 0x2514}, {0x2518, 0x2518}, {0x251C, 0x251C}, {0x2524, 0x2524}, {0x252C, 0x252C},
+    {0x2534, 0x2534}, {0x253C, 0x253C}, {0x2550, 0x256C}, {0x2580, 0x2580}, {0x2584, 0x2584},
+    {0x2588, 0x2588}, {0x258C, 0x258C}, {0x2590, 0x2593}, {0x25A0, 0x25A1}, {0x25AA, 0x25AC},
+    {0x25B2, 0x25B2}, {0x25BA, 0x25BA}, {0x25BC, 0x25BC}, {0x25C4, 0x25C4}, {0x25CA, 0x25CB},
+    {0x25CF, 0x25CF}, {0x25D8, 0x25D9}, {0x25E6, 0x25E6}, {0x263A, 0x263C}, {0x2640, 0x2640},
+    {0x2642, 0x2642}, {0x2660, 0x2660}, {0x2663, 0x2663}, {0x2665, 0x2666}, {0x266A, 0x266B},
+    {0xFB01, 0xFB02}};
 // Everything is drawn this many times finer and then averaged down, for smooth edges.
 constexpr int fine = 4;
 constexpr int fineCell = cell * fine;
@@ -170,7 +199,7 @@ struct Font {
 };
 
 // Top of a character's ink above the baseline, in em, from its unhinted outline.
-float inkTop(FT_Face face, char c) {
+float inkTop(FT_Face face, char32_t c) {
     if (FT_Load_Char(face, FT_ULong(c), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP))
         return 0.0f;
     return float(face->glyph->metrics.horiBearingY) / (64.0f * float(face->size->metrics.y_ppem));
@@ -188,7 +217,7 @@ struct Scale {
 // to fit the room above and below, so that letters keep their shape where words are read and
 // nothing is cut at the cell's edge. Then it is made bolder, centred across the cell and set on
 // the shared baseline.
-std::vector<float> fineCoverage(FT_Face face, char c, Scale scale) {
+std::vector<float> fineCoverage(FT_Face face, char32_t c, Scale scale) {
     std::vector<float> coverage(size_t(fineCell * fineCell), 0.0f);
     FT_Set_Char_Size(face, 0, FT_F26Dot6(std::lround(scale.em * fine * 64.0f)), 72, 72);
     if (FT_Load_Char(face, FT_ULong(c), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP))
@@ -359,20 +388,50 @@ int main(int argc, char** argv) {
     scale.em = roomAbove / capHeight;
     scale.xHeight = xHeight * scale.em;
 
+    // The first row as every sheet has it, then the rest of WGL4 that has ink in the font.
+    std::u32string characters;
+    for (char32_t c = char32_t(firstCharacter); c <= char32_t(lastCharacter); ++c)
+        characters += c;
+    for (const auto& [first, last] : wgl4) {
+        for (char32_t c = first; c <= last; ++c) {
+            const bool inFirstRow = c >= char32_t(firstCharacter) && c <= char32_t(lastCharacter);
+            // Blanks have no ink to draw; a character the font lacks is left to the system's.
+            if (!inFirstRow && c != U' ' && c != 0xA0 && FT_Get_Char_Index(font.face, c) != 0)
+                characters += c;
+        }
+    }
+    const int rows = int(characters.size() + cellCount - 1) / cellCount;
     const int width = cell * cellCount;
-    std::vector<uint32_t> sheet(size_t(width) * cell, 0);
-    for (int k = 0; k < cellCount; ++k) {
-        const char c = char(firstCharacter + k);
-        const std::vector<uint32_t> pixels = drawCell(fineCoverage(font.face, c, scale));
+    std::vector<uint32_t> sheet(size_t(width) * size_t(cell * rows), 0);
+    std::string list;
+    for (size_t k = 0; k < characters.size(); ++k) {
+        const int row = int(k) / cellCount, column = int(k) % cellCount;
+        const std::vector<uint32_t> pixels =
+            drawCell(fineCoverage(font.face, characters[k], scale));
         for (int y = 0; y < cell; ++y)
-            std::copy_n(pixels.begin() + y * cell, cell, sheet.begin() + y * width + k * cell);
+            std::copy_n(pixels.begin() + y * cell, cell,
+                        sheet.begin() + (row * cell + y) * width + column * cell);
+        if (row > 0) {
+            list += encodeUtf8(std::u32string(1, characters[k]));
+            if (column == cellCount - 1 || k + 1 == characters.size())
+                list += '\n';
+        }
     }
 
-    if (!writeTga(output, sheet, width, cell)) {
-        std::fprintf(stderr, "make_glyph_sheet: cannot write %s\n", output.c_str());
+    const std::string listPath = GlyphSheet::characterListPath(output);
+    std::FILE* listFile = std::fopen(listPath.c_str(), "wb");
+    const bool listWritten =
+        listFile && std::fwrite(list.data(), 1, list.size(), listFile) == list.size();
+    if (listFile && std::fclose(listFile) != 0)
+        return 1;
+    if (!writeTga(output, sheet, width, cell * rows) || !listWritten) {
+        std::fprintf(stderr, "make_glyph_sheet: cannot write %s and %s\n", output.c_str(),
+                     listPath.c_str());
         return 1;
     }
-    std::printf("%s: %d cells of %d x %d, 'A' to 'z', letters %.1f pixels to the em\n",
-                output.c_str(), cellCount, cell, cell, double(scale.em));
+    std::printf("%s: %zu characters in %d rows of %d cells of %d x %d, letters %.1f pixels to "
+                "the em; the rows after the first listed in %s\n",
+                output.c_str(), characters.size(), rows, cellCount, cell, cell, double(scale.em),
+                listPath.c_str());
     return 0;
 }

@@ -8,6 +8,8 @@
 
 #include "fire/fire_engine.h"
 #include "text/glyph_particles.h"
+#include "text/glyph_sheet.h"
+#include "text/text_decoding.h"
 
 namespace {
 
@@ -45,15 +47,39 @@ Ink inkOf(const FireEngine& engine, char c) {
 
 } // namespace
 
-TEST(DefaultGlyphSheet, isA32BitTrueColourStripOf58Cells) {
+// The classic strip of 58 cells from 'A' on is the first row; the rows below it hold the rest
+// of WGL4, one line of the character list a row.
+TEST(DefaultGlyphSheet, isA32BitTrueColourSheetOf58CellsARowWithItsCharacterList) {
     const std::vector<uint8_t> bytes = readAll(sheetPath);
-    ASSERT_EQ(bytes.size(), 18u + size_t(cellCount) * cell * cell * 4);
+    const int rows = (bytes[14] | bytes[15] << 8) / cell;
+    ASSERT_GE(rows, 2);
+    ASSERT_EQ(bytes.size(), 18u + size_t(cellCount) * cell * cell * 4 * size_t(rows));
     EXPECT_EQ(bytes[0], 0); // no ID field
     EXPECT_EQ(bytes[2], 2); // uncompressed true colour
     EXPECT_EQ(bytes[12] | bytes[13] << 8, cellCount * cell);
-    EXPECT_EQ(bytes[14] | bytes[15] << 8, cell);
+    EXPECT_EQ(bytes[14] | bytes[15] << 8, cell * rows);
     EXPECT_EQ(bytes[16], 32);
     EXPECT_EQ(bytes[17] & 0x20, 0); // stored bottom row first
+    const std::vector<uint8_t> list = readAll(GlyphSheet::characterListPath(sheetPath));
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), rows - 1);
+}
+
+// Every character of a greeting in several languages, the digits and the common signs has ink.
+TEST(DefaultGlyphSheet, coversTheEuropeanAlphabetsDigitsAndSigns) {
+    FireEngine engine(1024, 768, 640);
+    ASSERT_EQ(engine.loadFont(sheetPath.c_str(), cell), 1);
+    const std::u32string text = decodeText("Grüße aus Köln! 3:30 €5 Ελλάδα Привет Žluťoučký kůň "
+                                           "Zażółć gęślą jaźń 0123456789 – — ‘ ’ “ ” „ … • ™ "
+                                           "?.,;()[]{}<>=/\\#&@$%^_|~\"'`");
+    std::vector<uint32_t> frame(1024 * 768);
+    for (const char32_t c : text) {
+        if (c == U' ')
+            continue;
+        std::fill(frame.begin(), frame.end(), 0);
+        engine.drawGlyph(0, 5, c, frame.data());
+        EXPECT_GT(std::count_if(frame.begin(), frame.end(), [](uint32_t p) { return p != 0; }), 20)
+            << "U+" << std::hex << uint32_t(c);
+    }
 }
 
 TEST(DefaultGlyphSheet, everyLetterIsLargeCentredAndFreeOfFireColours) {
