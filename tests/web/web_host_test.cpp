@@ -81,8 +81,8 @@ TEST(MessageLines, wrapsEvenlyCentresAndPlacesAboveTheFire) {
 }
 
 TEST(MessageLines, makesBadInputHarmless) {
-    // The script's own signs and characters outside ASCII take one cell each and no glyph.
-    EXPECT_EQ(scriptEntry("a-b+c*d Caf\xc3\xa9", 2), "a+b+c+d+Caf? 212 195 2000");
+    // The script's own signs become blank cells; every other character is kept, one cell each.
+    EXPECT_EQ(scriptEntry("a-b+c*d Caf\xc3\xa9", 2), "a+b+c+d+Caf\xc3\xa9 212 195 2000");
     EXPECT_EQ(scriptEntry(" \t ", 2), "");
     EXPECT_EQ(scriptEntry("Hi", -1), "Hi 462 195 5000");
     EXPECT_EQ(scriptEntry("Hi", NAN), "Hi 462 195 5000");
@@ -94,11 +94,11 @@ TEST(MessageLines, makesBadInputHarmless) {
 TEST(MessageLines, keepsHandPlacedEntriesUnlessEditedAndReadsScriptsBack) {
     const std::string script =
         "+++Come+in-from+the+cold 187 190 4500\nSweet+dreams 212 220 4000\nBroken 1 x 2\n";
-    const std::string rows = rowsFromScript(script);
+    const std::string rows = pageRowsFromScript(script);
     EXPECT_EQ(rows, "Come in from the cold\t4.5\nSweet dreams\t4\n")
         << "reading stops at a broken entry";
-    EXPECT_EQ(scriptFromRows("Sweet dreams\t4\n\t3\nCome in from the cold\t4.5", script),
+    EXPECT_EQ(scriptFromPageRows("Sweet dreams\t4\n\t3\nCome in from the cold\t4.5", script),
               "Sweet+dreams 212 220 4000\n+++Come+in-from+the+cold 187 190 4500\n");
-    EXPECT_EQ(scriptFromRows("Sweet dreams\t6\nHello", script),
+    EXPECT_EQ(scriptFromPageRows("Sweet dreams\t6\nHello", script),
               "Sweet+dreams 212 195 6000\nHello 387 195 5000\n");
 }
