@@ -39,7 +39,8 @@ file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/package)
 file(CREATE_LINK ../libexec/xscreensaver/emberhall ${CMAKE_CURRENT_BINARY_DIR}/package/emberhall
      SYMBOLIC)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/package/emberhall DESTINATION bin)
-install(FILES ${PROJECT_SOURCE_DIR}/data/fire_fonts/font.tga DESTINATION share/emberhall/fire_fonts)
+install(FILES ${PROJECT_SOURCE_DIR}/data/fire_fonts/font.tga ${PROJECT_SOURCE_DIR}/data/fire_fonts/font.txt
+        DESTINATION share/emberhall/fire_fonts)
 install(FILES ${PROJECT_SOURCE_DIR}/data/fire_data/fire.wav
               ${PROJECT_SOURCE_DIR}/data/fire_data/motd.txt
               ${PROJECT_SOURCE_DIR}/data/fire_data/pls.txt

@@ -3,7 +3,8 @@
 # for the saver, the Windows directory for the data, its top LICENSE.txt for the installation
 # folder in Program Files; setup holds what only the installer runs.
 install(TARGETS emberhall_scr RUNTIME DESTINATION System32)
-install(FILES ${PROJECT_SOURCE_DIR}/data/fire_fonts/font.tga DESTINATION fire_fonts)
+install(FILES ${PROJECT_SOURCE_DIR}/data/fire_fonts/font.tga ${PROJECT_SOURCE_DIR}/data/fire_fonts/font.txt
+        DESTINATION fire_fonts)
 install(FILES ${PROJECT_SOURCE_DIR}/data/fire_data/fire.wav
               ${PROJECT_SOURCE_DIR}/data/fire_data/motd.txt
               ${PROJECT_SOURCE_DIR}/data/fire_data/pls.txt

@@ -4,7 +4,8 @@
 # default settings, lets every user change the settings, messages and playlist, and makes it the
 # screen saver; the installed saver shows fire with the default messages; a second install keeps
 # a changed motd.txt; the silent uninstaller removes the program files, the licence and the
-# setting and keeps the user's files.
+# setting and keeps the user's files. Every user's Start menu gets Emberhall messages (Notepad on
+# motd.txt), which the uninstaller takes away.
 set -u
 saver=$1
 source "$(dirname "$0")/../wine/lib.sh"
@@ -36,7 +37,12 @@ screen_saver_value() {
 wine "$installer" /S >/dev/null 2>&1 </dev/null
 wineserver -w
 eh_check "the saver lands in System32" test -f "$windir/system32/emberhall.scr"
-eh_check "the glyph sheet lands in fire_fonts" test -f "$windir/fire_fonts/font.tga"
+eh_check "the glyph sheet and its character list land in fire_fonts" \
+    test -f "$windir/fire_fonts/font.tga" -a -f "$windir/fire_fonts/font.txt"
+shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Emberhall messages.lnk"
+eh_check "every user's Start menu has Emberhall messages, Notepad on motd.txt" bash -c \
+    'strings -a "$1" | grep -qi "notepad.exe" && strings -a -el "$1" | grep -qi "fire_data.motd.txt"' _ \
+    "$shortcut"
 for file in motd.txt fire.wav pls.txt; do
     eh_check "$file lands in fire_data" test -f "$windir/fire_data/$file"
 done
@@ -109,7 +115,9 @@ eh_check "a second install keeps emberhall.dat byte for byte" \
 wine 'C:\Program Files\Emberhall\Uninstall.exe' /S >/dev/null 2>&1 </dev/null
 wineserver -w
 eh_check "the uninstaller removes the saver" test ! -e "$windir/system32/emberhall.scr"
-eh_check "the uninstaller removes the glyph sheet" test ! -e "$windir/fire_fonts/font.tga"
+eh_check "the uninstaller removes the glyph sheet and its list" \
+    test ! -e "$windir/fire_fonts/font.tga" -a ! -e "$windir/fire_fonts/font.txt"
+eh_check "the uninstaller removes Emberhall messages from the Start menu" test ! -e "$shortcut"
 eh_check "the uninstaller removes the fire sound" test ! -e "$windir/fire_data/fire.wav"
 eh_check "the uninstaller removes SCRNSAVE.EXE" test -z "$(screen_saver_value)"
 eh_check "the uninstaller keeps emberhall.dat" test -f "$windir/emberhall.dat"
