@@ -68,30 +68,34 @@ std::string readWholeFile(const std::string& path) {
 // line: seven days, seven short days, twelve months, twelve short months, then AM and PM.
 // Returns their length in UTF-8 (0 when the browser cannot tell), written into `buffer` as far
 // as it holds.
+// (Written without arrow functions and strict equality: the preprocessor that carries this into
+// the script splits "=>" and "===".)
 EM_JS(int, browserTimeNames, (char* buffer, int size), {
     try {
-        const language = (navigator.languages && navigator.languages[0]) || navigator.language;
-        const names = [];
-        const each = (options, dates) = > {
-            const format =
-                new Intl.DateTimeFormat(language, Object.assign({timeZone : 'UTC'}, options));
-            dates.forEach((date) = > names.push(format.format(date)));
+        var language = (navigator.languages && navigator.languages[0]) || navigator.language;
+        var names = [];
+        var add = function(options, dates) {
+            options.timeZone = 'UTC';
+            var format = new Intl.DateTimeFormat(language, options);
+            for (var i = 0; i < dates.length; ++i)
+                names.push(format.format(dates[i]));
         };
-        const week = [ 0, 1, 2, 3, 4, 5, 6 ].map((d) = > Date.UTC(2023, 0, 1 + d)); // from a Sunday
-        const year = [ 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 ].map((m) = > Date.UTC(2023, m, 15));
-        each({weekday : 'long'}, week);
-        each({weekday : 'short'}, week);
-        each({month : 'long'}, year);
-        each({month : 'short'}, year);
-        for (const hour of[9, 21]) {
-            const parts =
-                new Intl
-                    .DateTimeFormat(language, {hour : 'numeric', hour12 : true, timeZone : 'UTC'})
-                    .formatToParts(Date.UTC(2023, 0, 1, hour));
-            const period = parts.find((part) = > part.type == = 'dayPeriod');
+        var week = [], year = [];
+        for (var d = 0; d < 7; ++d)
+            week.push(Date.UTC(2023, 0, 1 + d)); // from a Sunday
+        for (var m = 0; m < 12; ++m)
+            year.push(Date.UTC(2023, m, 15));
+        add({weekday: 'long'}, week);
+        add({weekday: 'short'}, week);
+        add({month: 'long'}, year);
+        add({month: 'short'}, year);
+        var halves = new Intl.DateTimeFormat(language, {hour: 'numeric', hour12: true, timeZone: 'UTC'});
+        [9, 21].forEach(function(hour) {
+            var parts = halves.formatToParts(Date.UTC(2023, 0, 1, hour));
+            var period = parts.filter(function(part) { return part.type == 'dayPeriod'; })[0];
             names.push(period ? period.value : (hour < 12 ? 'AM' : 'PM'));
-        }
-        const text = names.join('\n');
+        });
+        var text = names.join('\n');
         stringToUTF8(text, buffer, size);
         return lengthBytesUTF8(text);
     } catch (error) {

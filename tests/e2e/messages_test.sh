@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Messages over the fire, as a user sees them: the first message of the default script stands
 # at its place; a message holds, bursts into falling letters and gives way to the next; without
-# a script the saver still runs, with no letters. In the standard colours the fire has no blue,
+# a script the saver still runs, with no letters. A message in German, Greek and Russian with
+# digits and signs, saved as UTF-8 and (its Latin line) in the Windows code page, shows every
+# character as the sheet draws it; a clock shows the machine's time and follows it. In the standard colours the fire has no blue,
 # so glyph pixels are the pixels with blue.
 set -u
 saver=$1
@@ -57,6 +59,32 @@ eh_check "in the burst the letters have left their places ($flying left in the b
 eh_check "in the burst the letters are still on screen ($flying_all glyph pixels)" eh_gt "$flying_all" 200
 next=$(eh_blue_pixels "$shots/next-message.png" "$second_box")
 eh_check "after the burst the next message GLOW stands at 100,100 ($next glyph pixels)" eh_gt "$next" 700
+
+# --- the user's own words, in UTF-8 and in the Windows code page, and a clock ---
+sheet="$EH_WINDOWS_DIR/fire_fonts/font.tga"
+words='Grüße+aus+Köln!-3:30+€5+Ελλάδα+Привет'
+for encoding in UTF-8 WINDOWS-1252; do
+    shown=$words
+    [ "$encoding" = UTF-8 ] || shown=${words%%+Ελλάδα*}
+    printf '%s 12 100 60000\n' "$shown" | iconv -f UTF-8 -t "$encoding" >"$motd"
+    eh_start_saver "$saver"
+    sleep 1.5
+    eh_screenshot "$shots/words-$encoding.png"
+    eh_end_with_escape "words in $encoding"
+    result=$(eh_message_matches "$shots/words-$encoding.png" "$sheet" 12 100 "$shown")
+    eh_check "$shown in $encoding: every cell as the sheet draws it ($result)" test $? = 0
+done
+printf '%%H:%%M:%%S 262 300 60000\n' >"$motd"
+eh_start_saver "$saver"
+for shot in 1 2; do
+    sleep 1.2
+    before=$(date +%s)
+    eh_screenshot "$shots/clock-$shot.png"
+    after=$(date +%s)
+    result=$(eh_clock_message_matches "$shots/clock-$shot.png" "$sheet" 262 300 %H:%M:%S "$((before - 1))" "$after")
+    eh_check "%H:%M:%S, screenshot $shot: the machine's time ($result)" test $? = 0
+done
+eh_end_with_escape "clock"
 
 # --- no script at all ---
 rm -f "$motd"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Linux saver's settings and data, as a user meets them: emberhall.dat in
 # ~/.config/emberhall chooses the colours as on Windows, the command line overrides it for one
-# run, the user's own messages come before the shipped ones, and broken or missing files never
-# stop the fire.
+# run, the user's own messages come before the shipped ones (in any language, and a clock), and
+# broken or missing files never stop the fire.
 set -u
 program=$1
 source "$(dirname "$0")/linux_lib.sh"
@@ -97,5 +97,20 @@ run_for 2 "the user's own messages" --data-dir "$EH_DATA"
 eh_check "the user's own message stands where it says" \
     eh_gt "$(eh_blue_pixels "$shot" 350x50+600+500)" 300
 eh_check "and the shipped ones do not" test "$(eh_blue_pixels "$shot" 1024x350+0+5)" = 0
+words='Grüße+aus+Köln!-3:30+€5+Ελλάδα+Привет'
+printf '\xEF\xBB\xBF%s 12 100 60000\n' "$words" >"$XDG_CONFIG_HOME/emberhall/fire_data/motd.txt"
+run_for 2 "a message in three alphabets" --data-dir "$EH_DATA"
+result=$(eh_message_matches "$shot" "$EH_DATA/fire_fonts/font.tga" 12 100 "$words")
+eh_check "$words (UTF-8 with a byte-order mark): every cell as the sheet draws it ($result)" test $? = 0
+printf '%%H:%%M:%%S 262 300 60000\n' >"$XDG_CONFIG_HOME/emberhall/fire_data/motd.txt"
+eh_linux_start --data-dir "$EH_DATA"
+for n in 1 2; do
+    sleep 1.2
+    before=$(date +%s)
+    eh_screenshot "$shot"
+    result=$(eh_clock_message_matches "$shot" "$EH_DATA/fire_fonts/font.tga" 262 300 %H:%M:%S "$((before - 1))" "$(date +%s)")
+    eh_check "%H:%M:%S, screenshot $n: the machine's time ($result)" test $? = 0
+done
+eh_linux_end_with "$EH_PID" TERM "a clock"
 
 exit "$EH_FAILURES"

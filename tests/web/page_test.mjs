@@ -1,16 +1,18 @@
 // The page in Debian's Chromium, used as a visitor would, in one run: the fire in the standard
 // colours and a default message, the same heat grid as the native engine, sound after a click,
 // the settings panel's flag rules with a yellow fire that survives a reload, a picked file that is
-// no sound, the message editor, and the screen saver's ends of full screen.
-//   node page_test.mjs SITE_DIRECTORY NATIVE_HEAT_CHECKSUM_TOOL
+// no sound, the message editor (every character kept), a message in three alphabets and a clock
+// drawn exactly as the glyph sheet has them, and the screen saver's ends of full screen.
+//   node page_test.mjs SITE_DIRECTORY NATIVE_HEAT_CHECKSUM_TOOL NATIVE_MESSAGE_CHECK_TOOL
 import { execFileSync } from 'node:child_process';
-import { existsSync, readFileSync } from 'node:fs';
+import { existsSync, readFileSync, writeFileSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { load, startBrowser, startServer } from './browser.mjs';
 
-const [site, checksumTool] = process.argv.slice(2);
+const [site, checksumTool, messageTool] = process.argv.slice(2);
 const fireSound = fileURLToPath(new URL('../../data/fire_data/fire.wav', import.meta.url));
+const sheet = fileURLToPath(new URL('../../data/fire_fonts/font.tga', import.meta.url));
 let passed = 0;
 let failed = 0;
 
@@ -45,6 +47,31 @@ async function until(probe, test, seconds) {
   }
   return value;
 }
+
+// The user's script as the page keeps it, and a script put in its place.
+const storedScript = (page) => page.evaluate(() => {
+  const hex = localStorage.getItem('emberhall/fire_data/motd.txt') || '';
+  return new TextDecoder().decode(new Uint8Array((hex.match(/../g) || []).map((h) => parseInt(h, 16))));
+});
+const storeScript = (page, script) => page.evaluate((text) => localStorage.setItem('emberhall/fire_data/motd.txt',
+  Array.from(new TextEncoder().encode(text), (b) => b.toString(16).padStart(2, '0')).join('')), script);
+
+// What the native checker says of the canvas now, showing `text` at x, y; null when it differs.
+async function messageShown(page, x, y, text) {
+  const rgba = await page.evaluate(() => Array.from(
+    document.getElementById('fire').getContext('2d').getImageData(0, 0, 1024, 768).data));
+  const rgb = Buffer.alloc((rgba.length / 4) * 3);
+  for (let i = 0, j = 0; i < rgba.length; i += 4) for (let c = 0; c < 3; ++c) rgb[j++] = rgba[i + c];
+  const file = path.join(site, '..', 'page-message.rgb');
+  writeFileSync(file, rgb);
+  try {
+    return execFileSync(messageTool, [sheet, String(x), String(y), text, file]).toString().trim();
+  } catch (error) {
+    return null;
+  }
+}
+const two = (n) => String(n).padStart(2, '0');
+const clockText = (date) => `${two(date.getHours())}:${two(date.getMinutes())}:${two(date.getSeconds())}`;
 
 const storedSettings = (page) => page.evaluate(() => localStorage.getItem('emberhall/emberhall.dat'));
 const bottom = (page) => region(page, 0, 720, 1024, 40);
@@ -113,6 +140,25 @@ try {
   await page.keyboard.press('s');
   check('yellow survives a reload', (await checks())[1] && yellowFire(await until(() => bottom(page), yellowFire, 5)));
   check('so do the messages', (await page.locator('#messages input[type="text"]').first().inputValue()) === 'Warm hands');
+  await page.locator('#messages input[type="text"]').first().fill('Grüße aus Köln');
+  await page.getByRole('button', { name: 'Save the messages' }).click();
+  const own = (await storedScript(page)).split('\n')[0];
+  check('the editor keeps every character, centred', own === 'Grüße+aus+Köln 162 195 3000', own);
+
+  const words = 'Grüße+aus+Köln!-3:30+€5+Ελλάδα+Привет';
+  await storeScript(page, `${words} 12 100 60000\n`);
+  await load(page, server.url);
+  const drawn = await until(() => messageShown(page, 12, 100, words), (seen) => seen !== null, 5);
+  check(`${words}: every cell as the sheet draws it`, drawn !== null, 'glyph pixels differ');
+  await storeScript(page, '%H:%M:%S 262 300 60000\n');
+  await load(page, server.url);
+  for (const n of [1, 2]) {
+    await page.waitForTimeout(1200);
+    const before = new Date(Date.now() - 1000);
+    let clock = await messageShown(page, 262, 300, clockText(before));
+    if (clock === null) clock = await messageShown(page, 262, 300, clockText(new Date()));
+    check(`%H:%M:%S, picture ${n}: the machine's time`, clock !== null, `not ${clockText(new Date())}`);
+  }
 
   // As a screen saver page: no button; the mouse, its first two buttons and Escape end full screen.
   await load(page, server.url + '?saver');

@@ -264,3 +264,26 @@ eh_end_with_escape() {
     eh_wait_exit "$EH_PID" 20
     eh_check "$1: Escape ends it with exit code 0 (got $EH_RC)" test "$EH_RC" = 0
 }
+
+# Whether the screenshot $1 shows the held message $5 (UTF-8, what it shows) laid out at $3,$4
+# exactly as the glyph sheet $2 draws it, every glyph pixel; prints what the check saw. The
+# checker is the native build's (EH_MESSAGE_CHECK).
+eh_message_matches() {
+    local rgb="$1.rgb"
+    convert "$1" -depth 8 "rgb:$rgb" &&
+        "${EH_MESSAGE_CHECK:-$EH_SOURCE_DIR/build/native/tests/tools/message_check}" "$2" "$3" "$4" "$5" "$rgb"
+}
+
+# The same for a message of strftime escapes $5, shown at some second from $6 to $7 (the times
+# before and after the screenshot, `date +%s`).
+eh_clock_message_matches() {
+    local second
+    for second in $(seq "$6" "$7"); do
+        eh_message_matches "$1" "$2" "$3" "$4" "$(date -d "@$second" "+$5")" >/dev/null && {
+            echo "shows $(date -d "@$second" "+$5")"
+            return 0
+        }
+    done
+    echo "shows none of the times from $(date -d "@$6" "+$5") to $(date -d "@$7" "+$5")"
+    return 1
+}
