@@ -5,6 +5,7 @@
 #include "fire/fire_kernels.h"
 #include "fire/random_source.h"
 #include "text/glyph_particles.h"
+#include "text/system_glyphs.h"
 #include "text/text_decoding.h"
 #include "text/time_escapes.h"
 
@@ -131,6 +132,7 @@ std::unique_ptr<ParticleList> FireEngine::nextMessage(Clock* clock) {
     shownText_ = messageText_.find(U'%') == std::u32string::npos
                      ? messageText_
                      : expandTimeEscapes(messageText_, clock ? clock->localTime() : LocalTime{});
+    prepareGlyphs(shownText_);
     return layoutMessage(messageX_, messageY_, shownText_);
 }
 
@@ -141,7 +143,13 @@ std::unique_ptr<ParticleList> FireEngine::relayoutMessage(const LocalTime& now) 
     if (shown == shownText_)
         return nullptr;
     shownText_ = std::move(shown);
+    prepareGlyphs(shownText_);
     return layoutMessage(messageX_, messageY_, shownText_);
+}
+
+void FireEngine::prepareGlyphs(std::u32string_view text) const {
+    prepareSystemGlyphs(text, glyphSheet_.glyphSize(),
+                        [this](char32_t c) { return glyphSheet_.hasGlyph(c); });
 }
 
 std::unique_ptr<ParticleList> FireEngine::layoutMessage(int32_t x, int32_t y,
@@ -155,7 +163,7 @@ std::unique_ptr<ParticleList> FireEngine::layoutMessage(int32_t x, int32_t y,
 }
 
 void FireEngine::drawGlyph(int32_t x, int32_t y, char32_t character, uint32_t* frame) const {
-    glyphSheet_.drawGlyph(x, y, character, frame, width_, height_);
+    drawCharacter(x, y, character, glyphSheet_, frame, width_, height_);
 }
 
 void FireEngine::drawParticles(ParticleList& list, uint32_t* frame) const {

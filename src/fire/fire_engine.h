@@ -59,8 +59,14 @@ class FireEngine {
     // place, for `now`, or gives null when it would show what it shows already.
     bool messageShowsTime() const { return showsTime_; }
     std::unique_ptr<ParticleList> relayoutMessage(const LocalTime& now);
+    // What the current message shows.
+    const std::u32string& shownText() const { return shownText_; }
+    // Asks for the characters of `text` that the sheet lacks to be made from the system's fonts
+    // (text/system_glyphs.h); returns at once.
+    void prepareGlyphs(std::u32string_view text) const;
 
-    // --- glyph particles (text/glyph_particles.h), on the engine's frame ---
+    // --- glyph particles (text/glyph_particles.h), on the engine's frame; a character the
+    // sheet lacks is drawn from the system's fonts once it has been made ---
     // `text` in UTF-8, or characters.
     std::unique_ptr<ParticleList> layoutMessage(int32_t x, int32_t y, const char* text) const;
     std::unique_ptr<ParticleList> layoutMessage(int32_t x, int32_t y,

@@ -10,6 +10,7 @@
 #include "fire/random_source.h"
 #include "text/glyph_particles.h"
 #include "text/glyph_sheet.h"
+#include "text/system_glyphs.h"
 
 // Floats must be evaluated as floats, not in a wider register that rounds differently: the
 // motion of a burst has to come out the same in both builds (SSE on x86-64 does this).
@@ -90,6 +91,15 @@ std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, std::u32stri
     return list;
 }
 
+void drawCharacter(int32_t x, int32_t y, char32_t character, const GlyphSheet& sheet,
+                   uint32_t* frame, int32_t frameWidth, int32_t frameHeight) {
+    if (sheet.drawGlyph(x, y, character, frame, frameWidth, frameHeight))
+        return;
+    const int32_t size = sheet.glyphSize();
+    if (const uint32_t* cell = systemGlyph(character, size))
+        drawGlyphPixels(cell, size, size, size, x, y, frame, frameWidth, frameHeight);
+}
+
 void drawParticles(ParticleList& list, const GlyphSheet& sheet, uint32_t* frame, int32_t frameWidth,
                    int32_t frameHeight) {
     for (GlyphParticle* p = list.first(); p; p = list.next()) {
@@ -98,7 +108,7 @@ void drawParticles(ParticleList& list, const GlyphSheet& sheet, uint32_t* frame,
         int32_t column = 0;
         int32_t row = 0;
         if (toFrameCoordinate(p->x, column) && toFrameCoordinate(p->y, row))
-            sheet.drawGlyph(column, row, p->character, frame, frameWidth, frameHeight);
+            drawCharacter(column, row, p->character, sheet, frame, frameWidth, frameHeight);
     }
 }
 

@@ -19,6 +19,11 @@ class GlyphSheet;
 std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, std::u32string_view text,
                                               int32_t frameWidth, int32_t glyphSize);
 
+// Draws the glyph of `character` at (x, y): the sheet's, else one made from the system's fonts
+// (text/system_glyphs.h), else nothing.
+void drawCharacter(int32_t x, int32_t y, char32_t character, const GlyphSheet& sheet,
+                   uint32_t* frame, int32_t frameWidth, int32_t frameHeight);
+
 // Draws every particle that stands for a letter (not ' ', '+', '-' or '*'), oldest first, at its
 // position truncated toward zero.
 void drawParticles(ParticleList& list, const GlyphSheet& sheet, uint32_t* frame, int32_t frameWidth,

@@ -140,30 +140,38 @@ int32_t GlyphSheet::cellOf(char32_t character) const {
     return listed == listedCells_.end() ? -1 : listed->second;
 }
 
-void GlyphSheet::drawGlyph(int32_t x, int32_t y, char32_t character, uint32_t* frame,
+bool GlyphSheet::drawGlyph(int32_t x, int32_t y, char32_t character, uint32_t* frame,
                            int32_t frameWidth, int32_t frameHeight) const {
     // No sheet, or no cell for this character in it: nothing to draw.
     const int32_t cell = cellOf(character);
-    if (cell < 0 || !frame)
-        return;
+    if (cell < 0)
+        return false;
     const int32_t columns = width_ / glyphSize_;
     const int64_t cellTop = int64_t(cell / columns) * glyphSize_;
     const int64_t cellStart = cellTop * width_ + int64_t(cell % columns) * glyphSize_;
     // A sheet lower than the glyph size has nothing below its last row: those rows stay clear.
     const int64_t rows = std::min<int64_t>(glyphSize_, height_ - cellTop);
+    drawGlyphPixels(pixels_.data() + cellStart, width_, glyphSize_, rows, x, y, frame, frameWidth,
+                    frameHeight);
+    return true;
+}
+
+void drawGlyphPixels(const uint32_t* cell, int64_t stride, int32_t size, int64_t rows, int32_t x,
+                     int32_t y, uint32_t* frame, int32_t frameWidth, int32_t frameHeight) {
+    if (!frame)
+        return;
     const int64_t firstRow = std::max<int64_t>(0, int64_t(topRowsKept) - y);
     const int64_t endRow = std::min<int64_t>(rows, int64_t(frameHeight) - y);
     const int64_t firstColumn = std::max<int64_t>(0, -int64_t(x));
-    const int64_t endColumn = std::min<int64_t>(glyphSize_, int64_t(frameWidth) - x);
+    const int64_t endColumn = std::min<int64_t>(size, int64_t(frameWidth) - x);
 
     for (int64_t i = firstRow; i < endRow; ++i) {
-        const int64_t sourceRow = i * width_ + cellStart;
+        const uint32_t* source = cell + i * stride;
         const int64_t targetRow = (y + i) * frameWidth + x;
         for (int64_t j = firstColumn; j < endColumn; ++j) {
-            // Black is the sheet's transparent colour.
-            const uint32_t pixel = pixels_[size_t(sourceRow + j)];
-            if (pixel != 0)
-                frame[targetRow + j] = pixel;
+            // Black is the transparent colour.
+            if (source[j] != 0)
+                frame[targetRow + j] = source[j];
         }
     }
 }

@@ -11,6 +11,12 @@
 #include <unordered_map>
 #include <vector>
 
+// Copies a glyph's cell (`size` pixels across, `rows` down, row stride `stride`) with its
+// top-left corner at (x, y) into `frame`, as every glyph is drawn: only columns 0 ...
+// frameWidth-1 and rows 5 ... frameHeight-1 are written, and only non-black pixels.
+void drawGlyphPixels(const uint32_t* cell, int64_t stride, int32_t size, int64_t rows, int32_t x,
+                     int32_t y, uint32_t* frame, int32_t frameWidth, int32_t frameHeight);
+
 class GlyphSheet {
   public:
     // 1 loaded, -1 cannot open, -2 wrong image type or pixel depth (or a broken header). After
@@ -23,8 +29,8 @@ class GlyphSheet {
     // (frameWidth x frameHeight pixels, row stride frameWidth). Only columns 0 ... frameWidth-1
     // and rows 5 ... frameHeight-1 are written, and only the sheet's non-black pixels. Characters
     // without a cell (below 'A' and not listed, past the last cell, or with no sheet loaded) draw
-    // nothing.
-    void drawGlyph(int32_t x, int32_t y, char32_t character, uint32_t* frame, int32_t frameWidth,
+    // nothing, and give false.
+    bool drawGlyph(int32_t x, int32_t y, char32_t character, uint32_t* frame, int32_t frameWidth,
                    int32_t frameHeight) const;
     bool hasGlyph(char32_t character) const { return cellOf(character) >= 0; }
 
