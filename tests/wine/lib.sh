@@ -266,12 +266,15 @@ eh_end_with_escape() {
 }
 
 # Whether the screenshot $1 shows the held message $5 (UTF-8, what it shows) laid out at $3,$4
-# exactly as the glyph sheet $2 draws it, every glyph pixel; prints what the check saw. The
-# checker is the native build's (EH_MESSAGE_CHECK).
+# exactly as the glyph sheet $2 draws it, every glyph pixel; prints what the check saw. With
+# --system-glyphs as $6, characters the sheet lacks are to come from the system's fonts: ink in
+# the ember look in each of their cells, the same for the same character, different for others.
+# The checker is the native build's (EH_MESSAGE_CHECK).
 eh_message_matches() {
     local rgb="$1.rgb"
     convert "$1" -depth 8 "rgb:$rgb" &&
-        "${EH_MESSAGE_CHECK:-$EH_SOURCE_DIR/build/native/tests/tools/message_check}" "$2" "$3" "$4" "$5" "$rgb"
+        "${EH_MESSAGE_CHECK:-$EH_SOURCE_DIR/build/native/tests/tools/message_check}" ${6:-} \
+            "$2" "$3" "$4" "$5" "$rgb"
 }
 
 # The same for a message of strftime escapes $5, shown at some second from $6 to $7 (the times
