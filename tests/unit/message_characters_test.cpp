@@ -3,14 +3,19 @@
 // rows with line breaks.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 
 #include "fire/fire_engine.h"
 #include "fire/random_source.h"
+#include "seams/system_fonts.h"
 #include "seams/text_encoding.h"
 #include "text/message_cycle.h"
 #include "text/message_rows.h"
+#include "text/system_glyphs.h"
 #include "text/text_decoding.h"
 #include "text/time_escapes.h"
 #include "text_test_support.h"
@@ -177,4 +182,62 @@ TEST(MessageRows, aLineEndInASentenceStartsANewLineAndReadsBackAsOne) {
     EXPECT_EQ(rows[0].seconds, 2.0);
     // The same words with other breaks still read as the kept entry.
     EXPECT_EQ(scriptFromRows({{"Gr\u00FC\u00DFe aus\nK\u00F6ln", 2}}, script), script);
+}
+
+namespace {
+// Fonts that have every even code point, drawn as a bold bar across the middle of the box, and
+// none of the odd ones; counts what it was asked.
+class EvenFonts : public SystemFonts {
+  public:
+    bool drawCharacter(char32_t c, const GlyphPlacement& place,
+                       std::vector<uint8_t>& coverage) override {
+        ++asked;
+        if (c % 2)
+            return false;
+        coverage.assign(std::size_t(place.size) * std::size_t(place.size), 0);
+        for (int y = int(place.baseline) - 60; y < int(place.baseline); ++y)
+            for (int x = int(place.left) + int(c % 7); x < int(place.right); ++x)
+                coverage[std::size_t(y) * std::size_t(place.size) + std::size_t(x)] = 255;
+        return true;
+    }
+    std::atomic<int> asked{0};
+};
+} // namespace
+
+// A character the sheet lacks comes from the system's fonts, made once, in the ember look; one
+// no font has keeps its empty cell; the sheet's characters never go to the fonts.
+TEST(SystemGlyphs, madeOnceInTheEmberLookAndOnlyForWhatTheSheetLacks) {
+    resetSystemGlyphsForTesting();
+    auto fonts = std::make_shared<EvenFonts>();
+    useSystemFonts(fonts);
+    TempDir dir;
+    FireEngine engine(1024, 768, 640);
+    ASSERT_EQ(engine.loadFont(EMBERHALL_SOURCE_DIR "/data/fire_fonts/font.tga", 50), 1);
+    const std::u32string text = U"A\u65B0\u5FEB\u65B0\u00E9 \u0627";
+    engine.prepareGlyphs(text);
+    ASSERT_TRUE(
+        systemGlyphsReady(text, 50, std::chrono::steady_clock::now() + std::chrono::seconds(30)));
+    EXPECT_EQ(fonts->asked.load(), 2) << "only the two Han characters, each once; not the Arabic";
+    const uint32_t* even = systemGlyph(U'\u65B0', 50);
+    ASSERT_NE(even, nullptr);
+    EXPECT_EQ(systemGlyph(U'\u5FEB', 50), nullptr) << "U+5FEB is odd: in no font";
+    long ink = 0;
+    for (int i = 0; i < 50 * 50; ++i) {
+        ink += even[i] != 0;
+        EXPECT_TRUE(even[i] == 0 || (even[i] & 0xFF) >= 1) << "every ink pixel has blue";
+    }
+    EXPECT_GT(ink, 300);
+    std::vector<uint32_t> frame(1024 * 768, 0);
+    auto list = engine.layoutMessage(100, 100, text);
+    engine.drawParticles(*list, frame.data());
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x) {
+            const uint32_t cell = even[y * 50 + x];
+            EXPECT_EQ(frame[std::size_t(100 + y) * 1024 + 150 + std::size_t(x)], cell);
+            EXPECT_EQ(frame[std::size_t(100 + y) * 1024 + 250 + std::size_t(x)], cell);
+            EXPECT_EQ(frame[std::size_t(100 + y) * 1024 + 200 + std::size_t(x)], 0u);
+        }
+    engine.prepareGlyphs(text);
+    EXPECT_EQ(fonts->asked.load(), 2) << "nothing is made twice";
+    resetSystemGlyphsForTesting();
 }
