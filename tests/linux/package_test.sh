@@ -43,7 +43,8 @@ eh_check "depends on what dpkg-shlibdeps found (libc6 and libstdc++6)" \
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
 for path in /usr/libexec/xscreensaver/emberhall /usr/bin/emberhall \
-    /usr/share/emberhall/fire_fonts/font.tga /usr/share/emberhall/fire_data/fire.wav \
+    /usr/share/emberhall/fire_fonts/font.tga /usr/share/emberhall/fire_fonts/font.txt \
+    /usr/share/emberhall/fire_data/fire.wav \
     /usr/share/emberhall/fire_data/motd.txt /usr/share/emberhall/fire_data/pls.txt \
     /usr/share/xscreensaver/config/emberhall.xml \
     /usr/share/applications/screensavers/emberhall.desktop \
