@@ -3,6 +3,11 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define EMBERHALL_X86 1
+#elif defined(__wasm_simd128__)
+// The page's build for browsers with WebAssembly SIMD; the build for those without has no
+// vector instruction at all, as a module with a single one would not load there.
+#include <wasm_simd128.h>
+#define EMBERHALL_WASM_SIMD 1
 #endif
 
 // The pass is in place and each target takes its freshly updated left neighbour, so it looks
@@ -52,8 +57,9 @@ void diffuseHeatBlocks(int32_t* cells, int32_t width, int64_t lastTarget) {
             int32_t prefix = 0; // S0 + 8 S1 + 64 S2 + 512 S3, up to each target of the group
             for (int k = 0; k < 4; ++k) {
                 const int32_t* c = block + j + k;
-                prefix += (c[0] + c[1] + c[w - 1] + c[w + 1] + c[2 * w - 1] + c[2 * w] + c[2 * w + 1])
-                          << (3 * k);
+                prefix +=
+                    (c[0] + c[1] + c[w - 1] + c[w + 1] + c[2 * w - 1] + c[2 * w] + c[2 * w + 1])
+                    << (3 * k);
                 weighted[j + k] = prefix;
             }
         }
@@ -100,11 +106,13 @@ __attribute__((target("avx2"))) void diffuseHeatAvx2(int32_t* cells, int32_t wid
         // neighbour are 0, every target stays 0 and the block is left as it is. The terms of the
         // block lie in three spans, its own row and the two below, each one cell wider at a side.
         if (left == 0) {
-            __m256i anyHeat = _mm256_or_si256(_mm256_or_si256(at(blockLength - 7), at(w + blockLength - 7)),
-                                              at(2 * w + blockLength - 7));
+            __m256i anyHeat =
+                _mm256_or_si256(_mm256_or_si256(at(blockLength - 7), at(w + blockLength - 7)),
+                                at(2 * w + blockLength - 7));
             for (int j = 0; j < blockLength; j += 8)
-                anyHeat = _mm256_or_si256(anyHeat, _mm256_or_si256(_mm256_or_si256(at(j), at(w - 1 + j)),
-                                                                   at(2 * w - 1 + j)));
+                anyHeat =
+                    _mm256_or_si256(anyHeat, _mm256_or_si256(_mm256_or_si256(at(j), at(w - 1 + j)),
+                                                             at(2 * w - 1 + j)));
             if (_mm256_testz_si256(anyHeat, anyHeat))
                 continue;
         }
@@ -113,8 +121,9 @@ __attribute__((target("avx2"))) void diffuseHeatAvx2(int32_t* cells, int32_t wid
         for (int j = 0; j < blockLength; j += 8) {
             __m256i s = _mm256_add_epi32(_mm256_add_epi32(at(j), at(j + 1)),
                                          _mm256_add_epi32(at(j + w - 1), at(j + w + 1)));
-            s = _mm256_add_epi32(s, _mm256_add_epi32(_mm256_add_epi32(at(j + 2 * w - 1), at(j + 2 * w)),
-                                                     at(j + 2 * w + 1)));
+            s = _mm256_add_epi32(
+                s, _mm256_add_epi32(_mm256_add_epi32(at(j + 2 * w - 1), at(j + 2 * w)),
+                                    at(j + 2 * w + 1)));
             // Prefix sums of S0, 8 S1, 64 S2, 512 S3 within each group of four.
             s = _mm256_sllv_epi32(s, weightShift);
             s = _mm256_add_epi32(s, _mm256_slli_si256(s, 4));
@@ -128,11 +137,11 @@ __attribute__((target("avx2"))) void diffuseHeatAvx2(int32_t* cells, int32_t wid
         }
 #undef at
         for (int j = 0; j < blockLength; j += 8) {
-            const __m256i pair =
-                _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(carry + j / 4)));
+            const __m256i pair = _mm256_castsi128_si256(
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(carry + j / 4)));
             const __m256i lefts = _mm256_permutevar8x32_epi32(pair, carryLanes);
-            const __m256i sums =
-                _mm256_add_epi32(_mm256_load_si256(reinterpret_cast<const __m256i*>(weighted + j)), lefts);
+            const __m256i sums = _mm256_add_epi32(
+                _mm256_load_si256(reinterpret_cast<const __m256i*>(weighted + j)), lefts);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(cells + t + j),
                                 _mm256_srav_epi32(sums, resultShift));
         }
@@ -160,11 +169,10 @@ __attribute__((target("avx2"))) void renderHeatAvx2(const int32_t* cells, int64_
     for (; i + 8 <= count; i += 8) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(cells + i));
         // Most of the picture is cold fire: eight zeros need no gather.
-        const __m256i colour =
-            _mm256_testz_si256(v, v)
-                ? cold
-                : _mm256_i32gather_epi32(reinterpret_cast<const int*>(palette),
-                                         _mm256_min_epu32(v, top), 4);
+        const __m256i colour = _mm256_testz_si256(v, v)
+                                   ? cold
+                                   : _mm256_i32gather_epi32(reinterpret_cast<const int*>(palette),
+                                                            _mm256_min_epu32(v, top), 4);
         _mm256_stream_si256(reinterpret_cast<__m256i*>(pixels + i), colour);
     }
     _mm_sfence();
@@ -182,27 +190,107 @@ bool haveAvx2() {
 } // namespace
 #endif
 
+#ifdef EMBERHALL_WASM_SIMD
+namespace {
+
+// The AVX2 form's savings with WebAssembly's four lanes: one group of four targets a vector.
+// Its shifts take one amount for all lanes, so the four results of a group are shifted four
+// times and put together lane by lane.
+void diffuseHeatSimd128(int32_t* cells, int32_t width, int64_t lastTarget) {
+    const int64_t w = width;
+    alignas(16) int32_t weighted[blockLength];
+    const v128_t weights = wasm_i32x4_make(1, 8, 64, 512);
+    const v128_t zero = wasm_i32x4_splat(0);
+
+    int64_t t = 1;
+    int32_t left = cells[0];
+    for (; t + blockLength - 1 <= lastTarget; t += blockLength) {
+        int32_t* block = cells + t;
+#define at(offset) wasm_v128_load(block + (offset))
+        // A cold block with a cold left neighbour stays 0: its terms lie in three spans, its own
+        // row and the two below, each one cell wider at a side.
+        if (left == 0) {
+            v128_t anyHeat =
+                wasm_v128_or(wasm_v128_or(at(blockLength - 3), at(w + blockLength - 3)),
+                             at(2 * w + blockLength - 3));
+            for (int j = 0; j < blockLength; j += 4)
+                anyHeat = wasm_v128_or(
+                    anyHeat, wasm_v128_or(wasm_v128_or(at(j), at(w - 1 + j)), at(2 * w - 1 + j)));
+            if (!wasm_v128_any_true(anyHeat))
+                continue;
+        }
+        // S0, 8 S1, 64 S2, 512 S3 and their prefix sums within each group of four, from values
+        // the block has not written yet.
+        for (int j = 0; j < blockLength; j += 4) {
+            v128_t s = wasm_i32x4_add(wasm_i32x4_add(at(j), at(j + 1)),
+                                      wasm_i32x4_add(at(j + w - 1), at(j + w + 1)));
+            s = wasm_i32x4_add(s, wasm_i32x4_add(wasm_i32x4_add(at(j + 2 * w - 1), at(j + 2 * w)),
+                                                 at(j + 2 * w + 1)));
+            s = wasm_i32x4_mul(s, weights);
+            s = wasm_i32x4_add(s, wasm_i32x4_shuffle(zero, s, 0, 4, 5, 6));
+            s = wasm_i32x4_add(s, wasm_i32x4_shuffle(zero, s, 0, 1, 4, 5));
+            wasm_v128_store(weighted + j, s);
+        }
+#undef at
+        // The chain: one add and one shift per group of four; the group's targets follow.
+        for (int j = 0; j < blockLength; j += 4) {
+            const v128_t sums =
+                wasm_i32x4_add(wasm_v128_load(weighted + j), wasm_i32x4_splat(left));
+            const v128_t low =
+                wasm_i32x4_shuffle(wasm_i32x4_shr(sums, 3), wasm_i32x4_shr(sums, 6), 0, 5, 0, 0);
+            const v128_t high =
+                wasm_i32x4_shuffle(wasm_i32x4_shr(sums, 9), wasm_i32x4_shr(sums, 12), 2, 7, 2, 2);
+            wasm_v128_store(block + j, wasm_i32x4_shuffle(low, high, 0, 1, 4, 5));
+            left = (weighted[j + 3] + left) >> 12;
+        }
+    }
+    diffuseHeatPlain(cells + (t - 1), width, lastTarget - (t - 1));
+}
+
+// Most of the picture is cold fire: four zeros take the coldest colour without a lookup.
+void renderHeatSimd128(const int32_t* cells, int64_t count, const uint32_t* palette,
+                       uint32_t paletteSize, uint32_t* pixels) {
+    const v128_t cold = wasm_i32x4_splat(int32_t(palette[0]));
+    int64_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        if (wasm_v128_any_true(wasm_v128_load(cells + i)))
+            renderHeatPlain(cells + i, 4, palette, paletteSize, pixels + i);
+        else
+            wasm_v128_store(pixels + i, cold);
+    }
+    renderHeatPlain(cells + i, count - i, palette, paletteSize, pixels + i);
+}
+
+} // namespace
+#endif
+
 void diffuseHeat(int32_t* cells, int32_t width, int64_t lastTarget) {
-#ifdef EMBERHALL_X86
+#if defined(EMBERHALL_X86)
     if (haveAvx2())
         return diffuseHeatAvx2(cells, width, lastTarget);
+#elif defined(EMBERHALL_WASM_SIMD)
+    return diffuseHeatSimd128(cells, width, lastTarget);
 #endif
     diffuseHeatBlocks(cells, width, lastTarget);
 }
 
 void renderHeat(const int32_t* cells, int64_t count, const uint32_t* palette, uint32_t paletteSize,
                 uint32_t* pixels) {
-#ifdef EMBERHALL_X86
+#if defined(EMBERHALL_X86)
     if (haveAvx2())
         return renderHeatAvx2(cells, count, palette, paletteSize, pixels);
+#elif defined(EMBERHALL_WASM_SIMD)
+    return renderHeatSimd128(cells, count, palette, paletteSize, pixels);
 #endif
     renderHeatPlain(cells, count, palette, paletteSize, pixels);
 }
 
 const char* fireKernelName() {
-#ifdef EMBERHALL_X86
+#if defined(EMBERHALL_X86)
     if (haveAvx2())
         return "avx2";
+#elif defined(EMBERHALL_WASM_SIMD)
+    return "simd128";
 #endif
     return "blocks";
 }

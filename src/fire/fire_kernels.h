@@ -18,6 +18,7 @@ void renderHeat(const int32_t* cells, int64_t count, const uint32_t* palette, ui
 void renderHeatPlain(const int32_t* cells, int64_t count, const uint32_t* palette,
                      uint32_t paletteSize, uint32_t* pixels);
 
-// Which form diffuseHeat and renderHeat use on this processor: "avx2", or "blocks" (the pass
-// of diffuseHeatBlocks with the plain render).
+// Which form diffuseHeat and renderHeat use on this processor: "avx2", "simd128" (the page's
+// build for browsers with WebAssembly SIMD), or "blocks" (the pass of diffuseHeatBlocks with the
+// plain render).
 const char* fireKernelName();
