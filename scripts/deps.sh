@@ -22,13 +22,15 @@ EH_PACKAGES=("${EH_BUILD_PACKAGES[@]}" "${EH_WINDOWS_PACKAGES[@]}" "${EH_LINUX_P
 
 # What only the tests need: the sanitizers' and fuzzers' compiler, a sound server to record, the
 # screen-saver daemons, a Wayland compositor and its screenshots, GNOME's shell headless with
-# Python's GLib bindings to drive it, the package checker.
+# Python's GLib bindings to drive it, the package checker, and a font with Chinese, Japanese and
+# Korean characters for the messages drawn from the system's fonts.
 EH_TEST_PACKAGES=(
     clang-14 libclang-rt-14-dev
     pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame bc strace
     xscreensaver xscreensaver-data mate-screensaver dbus-x11 lintian
     sway grim wtype
     mutter gnome-shell python3-gi gir1.2-glib-2.0
+    fonts-wqy-microhei
 )
 
 # The page for web browsers: only scripts/run --web and scripts/test build it.

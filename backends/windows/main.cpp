@@ -7,6 +7,7 @@
 #include "settings/settings.h"
 #include "windows/config_mode.h"
 #include "windows/gdi_frame_output.h"
+#include "windows/gdi_system_fonts.h"
 #include "windows/mode_letter.h"
 #include "windows/saver_run.h"
 #include "windows/windows_audio.h"
@@ -23,6 +24,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     useDataFiles(windowsDataFiles());
     useLegacyCodePage(windowsLegacyCodePage());
     useTimeNames(windowsTimeNames());
+    useSystemFonts(std::make_shared<GdiSystemFonts>());
     audioUsePlatform(windowsAudioPlatform());
     const char letter = readModeLetter();
     HWND desktop = GetDesktopWindow();

@@ -96,5 +96,23 @@ eh_end_with_escape "no script"
 eh_check "without a script no letters are drawn" test "$(eh_blue_pixels "$shots/no-script.png" 1024x768+0+0)" = 0
 eh_check "without a script the fire still burns" eh_gt "$(eh_mean "$shots/no-script.png" 1024x60+0+700 r)" 0.5
 
+# --- characters the sheet lacks, drawn from the system's fonts (WenQuanYi Micro Hei here): ---
+# each cell in the ember look, the same character alike, others not; then they burst.
+cjk='新年快乐-こんにちは+안녕+新'
+printf '%s 12 100 4000\n' "$cjk" >"$motd"
+eh_start_saver "$saver"
+sleep 1.5
+eh_screenshot "$shots/system-glyphs.png"
+sleep 5
+eh_screenshot "$shots/system-glyphs-burst.png"
+eh_end_with_escape "system glyphs"
+result=$(eh_message_matches "$shots/system-glyphs.png" "$sheet" 12 100 "$cjk" --system-glyphs)
+eh_check "$cjk: every cell from the system's fonts (${result//$'\n'/; })" test $? = 0
+held=$(eh_blue_pixels "$shots/system-glyphs.png" 500x100+12+100)
+flying=$(eh_blue_pixels "$shots/system-glyphs-burst.png" 500x100+12+100)
+flying_all=$(eh_blue_pixels "$shots/system-glyphs-burst.png" 1024x768+0+0)
+eh_check "in the burst they leave their places ($flying of $held)" test "$flying" -lt "$((held / 2))"
+eh_check "in the burst they are still on screen ($flying_all glyph pixels)" eh_gt "$flying_all" 200
+
 eh_clear_data
 exit "$EH_FAILURES"
