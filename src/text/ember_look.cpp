@@ -106,13 +106,19 @@ std::vector<float> distanceTo(const std::vector<bool>& target, int size) {
 } // namespace
 
 // One cell of 0x00RRGGBB pixels (0 where nothing is drawn), top row first.
-std::vector<uint32_t> emberCell(const std::vector<float>& coverage, int cell, float depthScale) {
+std::vector<uint32_t> emberCell(const std::vector<float>& coverage, int cell, float depthScale,
+                                float grow) {
     const int fineCell = cell * fine;
     std::vector<bool> inside(coverage.size()), outside(coverage.size());
-    for (size_t i = 0; i < coverage.size(); ++i) {
+    for (size_t i = 0; i < coverage.size(); ++i)
         inside[i] = coverage[i] >= 0.5f;
-        outside[i] = !inside[i];
+    if (grow > 0.0f) {
+        const std::vector<float> toLetter = distanceTo(inside, fineCell);
+        for (size_t i = 0; i < coverage.size(); ++i)
+            inside[i] = inside[i] || toLetter[i] <= grow * fine;
     }
+    for (size_t i = 0; i < coverage.size(); ++i)
+        outside[i] = !inside[i];
     const std::vector<float> toOutside = distanceTo(outside, fineCell);
     if (depthScale <= 0.0f) {
         // The deepest point of the strokes reaches the white-hot core, within limits.

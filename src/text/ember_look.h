@@ -21,6 +21,7 @@ constexpr float emberOutlineWidth = 2.0f;
 // the coverage (0 ... 1) of a letter on the fine grid of that cell (cell x emberFineness on a
 // side). `depthScale` stretches the ramp from the edge to the white-hot core: 1 for letters with
 // the sheet's heavy strokes; more for thin ones, whose core would otherwise stay orange; 0 to
-// stretch it as far as the letter's own strokes need (at most two and a half times).
+// stretch it as far as the letter's own strokes need (at most two and a half times). `grow`
+// makes the strokes heavier by that many sheet pixels on every side first.
 std::vector<uint32_t> emberCell(const std::vector<float>& coverage, int cell,
-                                float depthScale = 1.0f);
+                                float depthScale = 1.0f, float grow = 0.0f);

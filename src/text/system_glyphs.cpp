@@ -20,6 +20,9 @@ namespace {
 constexpr float emShare = 0.8f;
 constexpr float baselineShare = 0.8f;
 constexpr float marginShare = 0.065f;
+// How much heavier the strokes are made, in cell pixels: enough for a hot core, not so much
+// that the dense strokes of a Han character run together.
+constexpr float strokeGrowth = 0.75f;
 
 struct Glyph {
     enum class State { asked, made, missing } state = State::asked;
@@ -67,9 +70,9 @@ std::unique_ptr<uint32_t[]> makeGlyph(SystemFonts& fonts, char32_t character, in
     std::vector<float> shares(coverage.size());
     std::transform(coverage.begin(), coverage.end(), shares.begin(),
                    [](uint8_t c) { return float(c) / 255.0f; });
-    // The strokes of a font's bold are thinner than the sheet's: the ramp is stretched so that
-    // they still glow white in the middle.
-    const std::vector<uint32_t> pixels = emberCell(shares, cell, 0.0f);
+    // The strokes of a font's bold are thinner than the sheet's: they are made a little heavier,
+    // and the ramp is stretched so that they still glow white in the middle.
+    const std::vector<uint32_t> pixels = emberCell(shares, cell, 0.0f, strokeGrowth);
     if (std::none_of(pixels.begin(), pixels.end(), [](uint32_t p) { return p != 0; }))
         return nullptr;
     auto kept = std::make_unique<uint32_t[]>(pixels.size());
