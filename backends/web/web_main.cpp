@@ -7,10 +7,12 @@
 // from the browser's storage before main and stores them back after each change; it writes
 // fire_data/pls.txt for the tracks picked in this visit, which it keeps in /music.
 #include <emscripten.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,12 +25,14 @@
 #include "seams/time_names.h"
 #include "settings/data_file_names.h"
 #include "settings/settings.h"
+#include "text/system_glyphs.h"
 #include "web/heat_checksum.h"
 #include "web/message_lines.h"
 #include "web/page_clock.h"
 #include "web/panel_settings.h"
 #include "web/web_audio.h"
 #include "web/web_saver.h"
+#include "web/web_system_fonts.h"
 
 namespace {
 constexpr const char* userDirectory = "/user";
@@ -85,12 +89,13 @@ EM_JS(int, browserTimeNames, (char* buffer, int size), {
             week.push(Date.UTC(2023, 0, 1 + d)); // from a Sunday
         for (var m = 0; m < 12; ++m)
             year.push(Date.UTC(2023, m, 15));
-        add({weekday: 'long'}, week);
-        add({weekday: 'short'}, week);
-        add({month: 'long'}, year);
-        add({month: 'short'}, year);
-        var halves = new Intl.DateTimeFormat(language, {hour: 'numeric', hour12: true, timeZone: 'UTC'});
-        [9, 21].forEach(function(hour) {
+        add({weekday : 'long'}, week);
+        add({weekday : 'short'}, week);
+        add({month : 'long'}, year);
+        add({month : 'short'}, year);
+        var halves =
+            new Intl.DateTimeFormat(language, {hour : 'numeric', hour12 : true, timeZone : 'UTC'});
+        [ 9, 21 ].forEach(function(hour) {
             var parts = halves.formatToParts(Date.UTC(2023, 0, 1, hour));
             var period = parts.filter(function(part) { return part.type == 'dayPeriod'; })[0];
             names.push(period ? period.value : (hour < 12 ? 'AM' : 'PM'));
@@ -150,6 +155,21 @@ double fireFrameMilliseconds(int frames) {
     }
     std::sort(runs.begin(), runs.end());
     return runs[runs.size() / 2];
+}
+
+// Makes `count` characters from `first` on, as the scene asks for them (drawn by the browser,
+// then given the ember look, in place); answers the milliseconds per character, how many were
+// made, and the bytes of the heap in use after them. Characters made before cost nothing again.
+std::string glyphTimes(char32_t first, int count) {
+    const double start = emscripten_get_now();
+    int made = 0;
+    for (int i = 0; i < count; ++i) {
+        prepareSystemGlyph(first + char32_t(i), FireScene::glyphSize);
+        made += systemGlyph(first + char32_t(i), FireScene::glyphSize) != nullptr;
+    }
+    const double perCharacter = (emscripten_get_now() - start) / std::max(count, 1);
+    return std::to_string(perCharacter) + " " + std::to_string(made) + " " +
+           std::to_string(mallinfo().uordblks);
 }
 } // namespace
 
@@ -227,11 +247,18 @@ EMSCRIPTEN_KEEPALIVE const char* emberhall_heat_checksum(unsigned seed, int step
 EMSCRIPTEN_KEEPALIVE double emberhall_fire_frame_time(int frames) {
     return fireFrameMilliseconds(frames);
 }
+
+// For the benchmark: "milliseconds-per-character made heap-bytes" for `count` characters the
+// sheet lacks, from `first` on.
+EMSCRIPTEN_KEEPALIVE const char* emberhall_glyph_time(unsigned first, int count) {
+    return answer(glyphTimes(char32_t(first), count));
+}
 }
 
 int main() {
     useDataFiles(DataFiles{{userDirectory, defaultDirectory}});
     useTimeNames(pageTimeNames());
+    useSystemFonts(std::make_shared<WebSystemFonts>());
     audioUseHostDelivery(true);
     audioUsePlatform(webAudioPlatform());
     saver().start();

@@ -37,7 +37,12 @@ struct Store {
     std::deque<uint64_t> queue;
     std::size_t kept = 0;
     bool workerRunning = false;
-    bool inPlace = false;    // no thread to be had: characters are made when asked for
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // The page has no threads, and there std::thread's failure aborts rather than throws.
+    bool inPlace = true;
+#else
+    bool inPlace = false; // no thread to be had: characters are made when asked for
+#endif
     uint64_t generation = 0; // one more at each reset: a late answer of an earlier one is dropped
 };
 

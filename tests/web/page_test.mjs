@@ -2,7 +2,8 @@
 // colours and a default message, the same heat grid as the native engine, sound after a click,
 // the settings panel's flag rules with a yellow fire that survives a reload, a picked file that is
 // no sound, the message editor (every character kept), a message in three alphabets and a clock
-// drawn exactly as the glyph sheet has them, and the screen saver's ends of full screen.
+// drawn exactly as the glyph sheet has them, Chinese, Japanese and Korean from the browser's fonts
+// in the ember look, and the screen saver's ends of full screen.
 //   node page_test.mjs SITE_DIRECTORY NATIVE_HEAT_CHECKSUM_TOOL NATIVE_MESSAGE_CHECK_TOOL
 import { execFileSync } from 'node:child_process';
 import { existsSync, readFileSync, writeFileSync } from 'node:fs';
@@ -22,18 +23,24 @@ function check(what, ok, detail = '') {
   else failed++;
 }
 
-// Means of the channels (0 ... 1) over a region of the canvas, and how many pixels have blue.
+// Means of the channels (0 ... 1) over a region of the canvas, how many pixels have blue, and the
+// box around them (columns left ... right, rows top ... bottom of the region).
 function region(page, x, y, width, height) {
   return page.evaluate(([x, y, width, height]) => {
     const data = document.getElementById('fire').getContext('2d').getImageData(x, y, width, height).data;
     const sum = [0, 0, 0];
     let blue = 0;
+    const ink = { left: width, right: -1, top: height, bottom: -1 };
     for (let i = 0; i < data.length; i += 4) {
       for (let c = 0; c < 3; ++c) sum[c] += data[i + c];
-      if (data[i + 2] > 0) blue++;
+      if (data[i + 2] === 0) continue;
+      blue++;
+      const [column, row] = [(i / 4) % width, Math.floor(i / 4 / width)];
+      Object.assign(ink, { left: Math.min(ink.left, column), right: Math.max(ink.right, column),
+        top: Math.min(ink.top, row), bottom: Math.max(ink.bottom, row) });
     }
     const n = (255 * data.length) / 4;
-    return { r: sum[0] / n, g: sum[1] / n, b: sum[2] / n, blue };
+    return { r: sum[0] / n, g: sum[1] / n, b: sum[2] / n, blue, ink };
   }, [x, y, width, height]);
 }
 
@@ -57,7 +64,8 @@ const storeScript = (page, script) => page.evaluate((text) => localStorage.setIt
   Array.from(new TextEncoder().encode(text), (b) => b.toString(16).padStart(2, '0')).join('')), script);
 
 // What the native checker says of the canvas now, showing `text` at x, y; null when it differs.
-async function messageShown(page, x, y, text) {
+// With `systemGlyphs`, the characters the sheet lacks must be in the ember look instead.
+async function messageShown(page, x, y, text, systemGlyphs = false) {
   const rgba = await page.evaluate(() => Array.from(
     document.getElementById('fire').getContext('2d').getImageData(0, 0, 1024, 768).data));
   const rgb = Buffer.alloc((rgba.length / 4) * 3);
@@ -65,7 +73,8 @@ async function messageShown(page, x, y, text) {
   const file = path.join(site, '..', 'page-message.rgb');
   writeFileSync(file, rgb);
   try {
-    return execFileSync(messageTool, [sheet, String(x), String(y), text, file]).toString().trim();
+    const mode = systemGlyphs ? ['--system-glyphs'] : [];
+    return execFileSync(messageTool, [...mode, sheet, String(x), String(y), text, file]).toString().trim();
   } catch (error) {
     return null;
   }
@@ -159,6 +168,23 @@ try {
     if (clock === null) clock = await messageShown(page, 262, 300, clockText(new Date()));
     check(`%H:%M:%S, picture ${n}: the machine's time`, clock !== null, `not ${clockText(new Date())}`);
   }
+
+  // Characters the sheet lacks come from the browser's fonts; one that no font has (an unassigned
+  // code point, after the last) keeps its cell empty; on a third line, one wider and one taller
+  // than a cell are drawn smaller to fit it. The checker needs a fire without blue.
+  const cjk = '新年快乐-こんにちは+안녕+新';
+  await page.evaluate(() => localStorage.setItem('emberhall/emberhall.dat', '010000010000'));
+  await storeScript(page, `${cjk}\u{3FFFD}-‱⎮ 100 300 60000\n`);
+  await load(page, server.url);
+  const made = await until(() => messageShown(page, 100, 300, cjk, true), (seen) => seen !== null, 5);
+  check(`${cjk}: each character in the ember look, the same one alike, others apart`, made !== null);
+  const noFont = await region(page, 600, 350, 50, 50);
+  check('a character in no font keeps its cell empty', noFont.blue === 0, `${noFont.blue} glyph pixels`);
+  const [wide, tall] = [(await region(page, 100, 400, 50, 50)).ink, (await region(page, 150, 400, 50, 50)).ink];
+  check('‱ is drawn smaller, as much down as across, in the middle of its cell',
+    wide.left >= 1 && wide.right <= 48 && Math.abs(wide.left + wide.right - 49) <= 1 && wide.top >= 15, JSON.stringify(wide));
+  check('⎮ is drawn smaller, in the middle of its cell',
+    tall.top >= 1 && tall.bottom <= 48 && tall.bottom > tall.top && Math.abs(tall.left + tall.right - 49) <= 1, JSON.stringify(tall));
 
   // As a screen saver page: no button; the mouse, its first two buttons and Escape end full screen.
   await load(page, server.url + '?saver');
