@@ -17,7 +17,7 @@ struct GlyphPlacement {
     float baseline = 160.0f; // the row the character stands on
     // The ink stays inside this box: centred between left and right, and drawn smaller, by the
     // same factor across and down, where it would not fit at `em`.
-    float left = 13.0f, right = 187.0f, top = 13.0f, bottom = 187.0f;
+    float left = 16.0f, right = 184.0f, top = 16.0f, bottom = 184.0f;
 };
 
 class SystemFonts {

@@ -15,14 +15,15 @@
 #include "text/ember_look.h"
 
 namespace {
-// The characters' ink at the cell's size: an em of 40 pixels of the 50, standing on the sheet's
-// baseline (row 40), inside a margin that keeps the outline within the cell.
-constexpr float emShare = 0.8f;
-constexpr float baselineShare = 0.8f;
-constexpr float marginShare = 0.065f;
 // How much heavier the strokes are made, in cell pixels: enough for a hot core, not so much
 // that the dense strokes of a Han character run together.
 constexpr float strokeGrowth = 0.75f;
+// The characters' ink at the cell's size: an em of 40 pixels of the 50, standing on the sheet's
+// baseline (row 40), inside a margin that keeps the heavier strokes, their outline and one
+// free pixel within the cell, as the sheet's letters keep one.
+constexpr float emShare = 0.8f;
+constexpr float baselineShare = 0.8f;
+constexpr float margin = strokeGrowth + emberOutlineWidth + 1.25f; // in cell pixels
 
 struct Glyph {
     enum class State { asked, made, missing } state = State::asked;
@@ -66,8 +67,8 @@ std::unique_ptr<uint32_t[]> makeGlyph(SystemFonts& fonts, char32_t character, in
     const float size = float(placement.size);
     placement.em = size * emShare;
     placement.baseline = size * baselineShare;
-    placement.left = placement.top = size * marginShare;
-    placement.right = placement.bottom = size * (1.0f - marginShare);
+    placement.left = placement.top = margin * emberFineness;
+    placement.right = placement.bottom = size - margin * emberFineness;
     std::vector<uint8_t> coverage;
     if (!fonts.drawCharacter(character, placement, coverage) ||
         coverage.size() != std::size_t(placement.size) * std::size_t(placement.size))
