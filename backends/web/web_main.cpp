@@ -20,6 +20,7 @@
 #include "audio/wav_reader.h"
 #include "base/unique_file.h"
 #include "fire/fire_engine.h"
+#include "fire/fire_kernels.h"
 #include "fire/random_source.h"
 #include "seams/data_files.h"
 #include "seams/time_names.h"
@@ -241,6 +242,12 @@ EMSCRIPTEN_KEEPALIVE int emberhall_reads_wav(const char* path) {
 // prints it.
 EMSCRIPTEN_KEEPALIVE const char* emberhall_heat_checksum(unsigned seed, int steps) {
     return answer(heatChecksumText(seed, steps));
+}
+
+// The form of the fire's two passes in this build: "simd128", or "blocks" where the browser has
+// no WebAssembly SIMD.
+EMSCRIPTEN_KEEPALIVE const char* emberhall_fire_kernel() {
+    return fireKernelName();
 }
 
 // For the benchmark: milliseconds of fire work per frame.

@@ -1,5 +1,6 @@
 // The page in Debian's Chromium, used as a visitor would, in one run: the fire in the standard
-// colours and a default message, the same heat grid as the native engine, sound after a click,
+// colours and a default message, the same heat grid as the native engine (with WebAssembly SIMD
+// and in the build without it), sound after a click,
 // the settings panel's flag rules with a yellow fire that survives a reload, a picked file that is
 // no sound, the message editor (every character kept), a message in three alphabets and a clock
 // drawn exactly as the glyph sheet has them, Chinese, Japanese and Korean from the browser's fonts
@@ -104,10 +105,16 @@ try {
   await page.screenshot({ path: path.join(site, '..', 'page-test.png') });
 
   if (!existsSync(checksumTool)) throw new Error(`${checksumTool} is missing: build the native preset first`);
-  for (const [seed, steps] of [[1, 300], [4242, 768]]) {
-    const native = execFileSync(checksumTool, [String(seed), String(steps)]).toString().trim();
-    const web = await page.evaluate(([s, n]) => window.emberhall.heatChecksum(s, n), [seed, steps]);
-    check(`heat grid after ${steps} steps from seed ${seed} as in the native build`, web === native, `${web} != ${native}`);
+  // The fire in WebAssembly SIMD, and in the build a browser without it is given (forced here).
+  for (const simd of ['', '?simd=off']) {
+    if (simd) await load(page, server.url + simd);
+    const kernel = await page.evaluate(() => window.emberhall.fireKernel());
+    check(`the fire's passes run as ${simd ? 'blocks' : 'simd128'}`, kernel === (simd ? 'blocks' : 'simd128'), kernel);
+    for (const [seed, steps] of [[1, 300], [4242, 768]]) {
+      const native = execFileSync(checksumTool, [String(seed), String(steps)]).toString().trim();
+      const web = await page.evaluate(([s, n]) => window.emberhall.heatChecksum(s, n), [seed, steps]);
+      check(`heat grid after ${steps} steps from seed ${seed} as in the native build (${kernel})`, web === native, `${web} != ${native}`);
+    }
   }
 
   await page.mouse.click(512, 400);

@@ -478,6 +478,7 @@
     heatChecksum: (seed, steps) =>
       Module.ccall('emberhall_heat_checksum', 'string', ['number', 'number'], [seed, steps]),
     fireFrameTime: (frames) => Module._emberhall_fire_frame_time(frames),
+    fireKernel: () => Module.ccall('emberhall_fire_kernel', 'string', [], []),
   };
 
   window.Module = {
@@ -498,4 +499,15 @@
       hint.textContent = `Emberhall cannot run in this browser: ${what}`;
     },
   };
+
+  // The program, in the build this browser can run: with WebAssembly SIMD where it validates a
+  // module that uses it, else the plain one (?simd=off asks for that one anywhere).
+  const simdModule = new Uint8Array([
+    0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1, 8, 0, 65, 0, 253, 15, 253, 98, 11,
+  ]);
+  const simd = new URLSearchParams(location.search).get('simd') !== 'off' &&
+    typeof WebAssembly === 'object' && WebAssembly.validate(simdModule);
+  document.body.append(Object.assign(document.createElement('script'), {
+    src: simd ? 'emberhall.js' : 'emberhall-plain.js',
+  }));
 })();
