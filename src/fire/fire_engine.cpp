@@ -148,6 +148,9 @@ std::unique_ptr<ParticleList> FireEngine::relayoutMessage(const LocalTime& now) 
 }
 
 void FireEngine::prepareGlyphs(std::u32string_view text) const {
+    // Without a sheet no letter is drawn at all, as ever: the fonts fill in a sheet's gaps only.
+    if (!glyphSheet_.loaded())
+        return;
     prepareSystemGlyphs(text, glyphSheet_.glyphSize(),
                         [this](char32_t c) { return glyphSheet_.hasGlyph(c); });
 }

@@ -93,7 +93,7 @@ std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, std::u32stri
 
 void drawCharacter(int32_t x, int32_t y, char32_t character, const GlyphSheet& sheet,
                    uint32_t* frame, int32_t frameWidth, int32_t frameHeight) {
-    if (sheet.drawGlyph(x, y, character, frame, frameWidth, frameHeight))
+    if (sheet.drawGlyph(x, y, character, frame, frameWidth, frameHeight) || !sheet.loaded())
         return;
     const int32_t size = sheet.glyphSize();
     if (const uint32_t* cell = systemGlyph(character, size))

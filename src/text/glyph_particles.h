@@ -20,7 +20,7 @@ std::unique_ptr<ParticleList> layoutParticles(int32_t x, int32_t y, std::u32stri
                                               int32_t frameWidth, int32_t glyphSize);
 
 // Draws the glyph of `character` at (x, y): the sheet's, else one made from the system's fonts
-// (text/system_glyphs.h), else nothing.
+// (text/system_glyphs.h), else nothing; nothing at all without a loaded sheet.
 void drawCharacter(int32_t x, int32_t y, char32_t character, const GlyphSheet& sheet,
                    uint32_t* frame, int32_t frameWidth, int32_t frameHeight);
 
