@@ -14,6 +14,7 @@
 #include "linux/common/linux_time_names.h"
 #include "linux/common/options.h"
 #include "linux/common/stop_signals.h"
+#include "linux/fonts/linux_system_fonts.h"
 #include "linux/session/session_autostart.h"
 #include "linux/session/xscreensaver_file.h"
 #include "linux/sound/linux_audio.h"
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
 
     useDataFiles(linuxDataFiles(std::getenv, options.dataDirectory));
     useTimeNames(linuxTimeNames());
+    useSystemFonts(linuxSystemFonts(std::getenv));
     audioUsePlatform(linuxAudioPlatform());
 
     // The file's settings, with this run's options over them.

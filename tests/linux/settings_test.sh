@@ -113,4 +113,38 @@ for n in 1 2; do
 done
 eh_linux_end_with "$EH_PID" TERM "a clock"
 
+# --- characters the sheet lacks, from the system's fonts, whose libraries load only for them ---
+# Starts the saver on the user's message $1, screenshots it after two seconds; leaves it running.
+start_on() {
+    printf '%s 100 100 60000\n' "$1" >"$XDG_CONFIG_HOME/emberhall/fire_data/motd.txt"
+    eh_linux_start --data-dir "$EH_DATA"
+    sleep 2
+    eh_screenshot "$shot"
+}
+fontconfig_maps() { grep -c libfontconfig "/proc/$EH_PID/maps"; }
+start_on "$words"
+eh_check "a message of the sheet's characters alone: fontconfig is not loaded" \
+    test "$(fontconfig_maps)" = 0
+eh_linux_end_with "$EH_PID" TERM "the sheet's characters alone"
+cjk='新年快乐-こんにちは+안녕+新'
+start_on "$cjk"
+result=$(eh_message_matches "$shot" "$EH_DATA/fire_fonts/font.tga" 100 100 "$cjk" --system-glyphs)
+eh_check "$cjk: every cell in the ember look, both 新 alike, all others different (${result//$'\n'/; })" \
+    test $? = 0
+eh_check "$cjk: fontconfig is loaded" test "$(fontconfig_maps)" -gt 0
+eh_linux_end_with "$EH_PID" TERM "Chinese, Japanese and Korean"
+mixed='新年+FIRE-こんにちは+안녕+OK'
+printf '<?xml version="1.0"?>\n<fontconfig><cachedir>%s</cachedir></fontconfig>\n' \
+    "$EH_LINUX_DIR/font-cache" >"$EH_LINUX_DIR/no-fonts.conf"
+export FONTCONFIG_FILE=$EH_LINUX_DIR/no-fonts.conf
+start_on "$mixed"
+unset FONTCONFIG_FILE
+ink=$(($(eh_blue_pixels "$shot" 100x50+100+100) + $(eh_blue_pixels "$shot" 250x50+100+150) +
+    $(eh_blue_pixels "$shot" 100x50+400+150)))
+eh_check "no font with Chinese, Japanese or Korean: their cells stay empty ($ink glyph pixels)" \
+    test "$ink" = 0
+result=$(eh_message_matches "$shot" "$EH_DATA/fire_fonts/font.tga" 100 100 '+++FIRE-+++++++++OK')
+eh_check "and the sheet's characters stand as the sheet draws them ($result)" test $? = 0
+eh_linux_end_with "$EH_PID" TERM "no font with Chinese, Japanese or Korean"
+
 exit "$EH_FAILURES"
