@@ -194,12 +194,13 @@ bool haveAvx2() {
 namespace {
 
 // The AVX2 form's savings with WebAssembly's four lanes: one group of four targets a vector.
-// Its shifts take one amount for all lanes, so the four results of a group are shifted four
-// times and put together lane by lane.
+// Its shifts take one amount for all lanes; the group's four, by 3, 6, 9 and 12, are one
+// multiplication by 512, 64, 8 and 1 and one shift by 12, exact as the sums stay below 2^22.
 void diffuseHeatSimd128(int32_t* cells, int32_t width, int64_t lastTarget) {
     const int64_t w = width;
     alignas(16) int32_t weighted[blockLength];
     const v128_t weights = wasm_i32x4_make(1, 8, 64, 512);
+    const v128_t spread = wasm_i32x4_make(512, 64, 8, 1);
     const v128_t zero = wasm_i32x4_splat(0);
 
     int64_t t = 1;
@@ -219,16 +220,16 @@ void diffuseHeatSimd128(int32_t* cells, int32_t width, int64_t lastTarget) {
             if (!wasm_v128_any_true(anyHeat))
                 continue;
         }
-        // S0, 8 S1, 64 S2, 512 S3 and their prefix sums within each group of four, from values
-        // the block has not written yet.
+        // S0, 8 S1, 64 S2, 512 S3 and their prefix sums within each group of four (the lanes
+        // moved up by one and by two), from values the block has not written yet.
         for (int j = 0; j < blockLength; j += 4) {
             v128_t s = wasm_i32x4_add(wasm_i32x4_add(at(j), at(j + 1)),
                                       wasm_i32x4_add(at(j + w - 1), at(j + w + 1)));
             s = wasm_i32x4_add(s, wasm_i32x4_add(wasm_i32x4_add(at(j + 2 * w - 1), at(j + 2 * w)),
                                                  at(j + 2 * w + 1)));
             s = wasm_i32x4_mul(s, weights);
-            s = wasm_i32x4_add(s, wasm_i32x4_shuffle(zero, s, 0, 4, 5, 6));
-            s = wasm_i32x4_add(s, wasm_i32x4_shuffle(zero, s, 0, 1, 4, 5));
+            s = wasm_i32x4_add(s, wasm_i32x4_shuffle(zero, s, 3, 4, 5, 6));
+            s = wasm_i32x4_add(s, wasm_i32x4_shuffle(zero, s, 2, 3, 4, 5));
             wasm_v128_store(weighted + j, s);
         }
 #undef at
@@ -236,27 +237,31 @@ void diffuseHeatSimd128(int32_t* cells, int32_t width, int64_t lastTarget) {
         for (int j = 0; j < blockLength; j += 4) {
             const v128_t sums =
                 wasm_i32x4_add(wasm_v128_load(weighted + j), wasm_i32x4_splat(left));
-            const v128_t low =
-                wasm_i32x4_shuffle(wasm_i32x4_shr(sums, 3), wasm_i32x4_shr(sums, 6), 0, 5, 0, 0);
-            const v128_t high =
-                wasm_i32x4_shuffle(wasm_i32x4_shr(sums, 9), wasm_i32x4_shr(sums, 12), 2, 7, 2, 2);
-            wasm_v128_store(block + j, wasm_i32x4_shuffle(low, high, 0, 1, 4, 5));
+            wasm_v128_store(block + j, wasm_i32x4_shr(wasm_i32x4_mul(sums, spread), 12));
             left = (weighted[j + 3] + left) >> 12;
         }
     }
     diffuseHeatPlain(cells + (t - 1), width, lastTarget - (t - 1));
 }
 
-// Most of the picture is cold fire: four zeros take the coldest colour without a lookup.
+// Most of the picture is cold fire: four zeros take the coldest colour without a lookup. Four
+// others are looked up one by one (WebAssembly has no gather) and written as one vector.
 void renderHeatSimd128(const int32_t* cells, int64_t count, const uint32_t* palette,
                        uint32_t paletteSize, uint32_t* pixels) {
     const v128_t cold = wasm_i32x4_splat(int32_t(palette[0]));
+    const v128_t top = wasm_i32x4_splat(int32_t(paletteSize - 1));
     int64_t i = 0;
     for (; i + 4 <= count; i += 4) {
-        if (wasm_v128_any_true(wasm_v128_load(cells + i)))
-            renderHeatPlain(cells + i, 4, palette, paletteSize, pixels + i);
-        else
+        const v128_t heat = wasm_v128_load(cells + i);
+        if (!wasm_v128_any_true(heat)) {
             wasm_v128_store(pixels + i, cold);
+            continue;
+        }
+        const v128_t index = wasm_u32x4_min(heat, top);
+        wasm_v128_store(pixels + i, wasm_u32x4_make(palette[wasm_u32x4_extract_lane(index, 0)],
+                                                    palette[wasm_u32x4_extract_lane(index, 1)],
+                                                    palette[wasm_u32x4_extract_lane(index, 2)],
+                                                    palette[wasm_u32x4_extract_lane(index, 3)]));
     }
     renderHeatPlain(cells + i, count - i, palette, paletteSize, pixels + i);
 }

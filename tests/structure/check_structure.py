@@ -24,7 +24,7 @@ functional future initializer_list iomanip ios iosfwd iostream istream iterator 
 locale map memory mutex new numbers numeric optional ostream queue random ratio regex
 set shared_mutex source_location span sstream stack stdexcept stop_token streambuf string
 string_view system_error thread tuple type_traits typeindex typeinfo unordered_map
-unordered_set utility variant vector version immintrin.h
+unordered_set utility variant vector version immintrin.h wasm_simd128.h
 """.split())
 
 # Where the Linux backend's display systems may be included, by the start of a header's name.
