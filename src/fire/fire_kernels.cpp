@@ -194,13 +194,13 @@ bool haveAvx2() {
 namespace {
 
 // The AVX2 form's savings with WebAssembly's four lanes: one group of four targets a vector.
-// Its shifts take one amount for all lanes; the group's four, by 3, 6, 9 and 12, are one
-// multiplication by 512, 64, 8 and 1 and one shift by 12, exact as the sums stay below 2^22.
+// WebAssembly shifts all lanes by one amount, so each group's four sums are kept spread out as
+//     Z_k = 512 S_k + 64 S_k-1 + 8 S_k-2 + S_k-3 = 8^(3-k) (S_0 + 8 S_1 + ... + 8^k S_k),
+// which the same shift by 12 turns into the four targets: floor((Z_k + 8^(3-k) p) / 4096).
+// Heat stays in 0 ... 640, so Z stays below 2^22.
 void diffuseHeatSimd128(int32_t* cells, int32_t width, int64_t lastTarget) {
     const int64_t w = width;
-    alignas(16) int32_t weighted[blockLength];
-    const v128_t weights = wasm_i32x4_make(1, 8, 64, 512);
-    const v128_t spread = wasm_i32x4_make(512, 64, 8, 1);
+    const v128_t leftWeights = wasm_i32x4_make(512, 64, 8, 1);
     const v128_t zero = wasm_i32x4_splat(0);
 
     int64_t t = 1;
@@ -220,48 +220,54 @@ void diffuseHeatSimd128(int32_t* cells, int32_t width, int64_t lastTarget) {
             if (!wasm_v128_any_true(anyHeat))
                 continue;
         }
-        // S0, 8 S1, 64 S2, 512 S3 and their prefix sums within each group of four (the lanes
-        // moved up by one and by two), from values the block has not written yet.
+        // Each group's Z, from the sums S moved up by one, two and three lanes. Every term but
+        // the left neighbour is at or after the group's first target, which nothing has written
+        // yet; then the chain: one add and one shift per group (Z_3 is the group's whole
+        // weighted sum), and the group's targets follow from the neighbour it had.
         for (int j = 0; j < blockLength; j += 4) {
             v128_t s = wasm_i32x4_add(wasm_i32x4_add(at(j), at(j + 1)),
                                       wasm_i32x4_add(at(j + w - 1), at(j + w + 1)));
             s = wasm_i32x4_add(s, wasm_i32x4_add(wasm_i32x4_add(at(j + 2 * w - 1), at(j + 2 * w)),
                                                  at(j + 2 * w + 1)));
-            s = wasm_i32x4_mul(s, weights);
-            s = wasm_i32x4_add(s, wasm_i32x4_shuffle(zero, s, 3, 4, 5, 6));
-            s = wasm_i32x4_add(s, wasm_i32x4_shuffle(zero, s, 2, 3, 4, 5));
-            wasm_v128_store(weighted + j, s);
+            const v128_t up1 = wasm_i32x4_shuffle(zero, s, 3, 4, 5, 6);
+            const v128_t up2 = wasm_i32x4_shuffle(zero, s, 2, 3, 4, 5);
+            const v128_t up3 = wasm_i32x4_shuffle(zero, s, 1, 2, 3, 4);
+            const v128_t z =
+                wasm_i32x4_add(wasm_i32x4_add(wasm_i32x4_shl(s, 9), wasm_i32x4_shl(up1, 6)),
+                               wasm_i32x4_add(wasm_i32x4_shl(up2, 3), up3));
+            const v128_t lefts = wasm_i32x4_mul(wasm_i32x4_splat(left), leftWeights);
+            wasm_v128_store(block + j, wasm_i32x4_shr(wasm_i32x4_add(z, lefts), 12));
+            left = (wasm_i32x4_extract_lane(z, 3) + left) >> 12;
         }
 #undef at
-        // The chain: one add and one shift per group of four; the group's targets follow.
-        for (int j = 0; j < blockLength; j += 4) {
-            const v128_t sums =
-                wasm_i32x4_add(wasm_v128_load(weighted + j), wasm_i32x4_splat(left));
-            wasm_v128_store(block + j, wasm_i32x4_shr(wasm_i32x4_mul(sums, spread), 12));
-            left = (weighted[j + 3] + left) >> 12;
-        }
     }
     diffuseHeatPlain(cells + (t - 1), width, lastTarget - (t - 1));
 }
 
-// Most of the picture is cold fire: four zeros take the coldest colour without a lookup. Four
-// others are looked up one by one (WebAssembly has no gather) and written as one vector.
+// Most of the picture is cold fire: sixteen zeros take the coldest colour without a lookup.
+// Other cells are looked up one by one (WebAssembly has no gather), four written as one vector.
 void renderHeatSimd128(const int32_t* cells, int64_t count, const uint32_t* palette,
                        uint32_t paletteSize, uint32_t* pixels) {
     const v128_t cold = wasm_i32x4_splat(int32_t(palette[0]));
     const v128_t top = wasm_i32x4_splat(int32_t(paletteSize - 1));
     int64_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const v128_t heat = wasm_v128_load(cells + i);
-        if (!wasm_v128_any_true(heat)) {
-            wasm_v128_store(pixels + i, cold);
+    for (; i + 16 <= count; i += 16) {
+        const v128_t* heat = reinterpret_cast<const v128_t*>(cells + i);
+        v128_t* out = reinterpret_cast<v128_t*>(pixels + i);
+        if (!wasm_v128_any_true(
+                wasm_v128_or(wasm_v128_or(wasm_v128_load(heat), wasm_v128_load(heat + 1)),
+                             wasm_v128_or(wasm_v128_load(heat + 2), wasm_v128_load(heat + 3))))) {
+            for (int k = 0; k < 4; ++k)
+                wasm_v128_store(out + k, cold);
             continue;
         }
-        const v128_t index = wasm_u32x4_min(heat, top);
-        wasm_v128_store(pixels + i, wasm_u32x4_make(palette[wasm_u32x4_extract_lane(index, 0)],
-                                                    palette[wasm_u32x4_extract_lane(index, 1)],
-                                                    palette[wasm_u32x4_extract_lane(index, 2)],
-                                                    palette[wasm_u32x4_extract_lane(index, 3)]));
+        for (int k = 0; k < 4; ++k) {
+            const v128_t index = wasm_u32x4_min(wasm_v128_load(heat + k), top);
+            wasm_v128_store(out + k, wasm_u32x4_make(palette[wasm_u32x4_extract_lane(index, 0)],
+                                                     palette[wasm_u32x4_extract_lane(index, 1)],
+                                                     palette[wasm_u32x4_extract_lane(index, 2)],
+                                                     palette[wasm_u32x4_extract_lane(index, 3)]));
+        }
     }
     renderHeatPlain(cells + i, count - i, palette, paletteSize, pixels + i);
 }
