@@ -18,6 +18,15 @@ constexpr uint32_t builtPaletteEntries = 640;
 constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
     return (r << 16) | (g << 8) | b;
 }
+
+// The clock's names can make a line longer than the 1023 characters a message holds ("%A" is
+// two characters, "Wednesday" nine); what does not fit is left off, as the script leaves off
+// the rest of a line too long for it.
+std::u32string withTimeShown(std::u32string_view text, const LocalTime& now) {
+    std::u32string shown = expandTimeEscapes(text, now);
+    shown.resize(std::min(shown.size(), ScriptEntry::textSize - 1));
+    return shown;
+}
 } // namespace
 
 FireEngine::FireEngine(int32_t width, int32_t height, uint32_t paletteSize)
@@ -131,7 +140,7 @@ std::unique_ptr<ParticleList> FireEngine::nextMessage(Clock* clock) {
     // Without a %, the text is shown as it stands, and lays out exactly as it always has.
     shownText_ = messageText_.find(U'%') == std::u32string::npos
                      ? messageText_
-                     : expandTimeEscapes(messageText_, clock ? clock->localTime() : LocalTime{});
+                     : withTimeShown(messageText_, clock ? clock->localTime() : LocalTime{});
     prepareGlyphs(shownText_);
     return layoutMessage(messageX_, messageY_, shownText_);
 }
@@ -139,7 +148,7 @@ std::unique_ptr<ParticleList> FireEngine::nextMessage(Clock* clock) {
 std::unique_ptr<ParticleList> FireEngine::relayoutMessage(const LocalTime& now) {
     if (!showsTime_)
         return nullptr;
-    std::u32string shown = expandTimeEscapes(messageText_, now);
+    std::u32string shown = withTimeShown(messageText_, now);
     if (shown == shownText_)
         return nullptr;
     shownText_ = std::move(shown);

@@ -172,6 +172,20 @@ TEST(TimeEscapes, aHeldMessageFollowsTheClock) {
     ::tzset();
 }
 
+// A line of clock names grows as it is shown; it is cut to the 1023 characters a message holds.
+TEST(TimeEscapes, theNamesNeverMakeAMessageLongerThanALine) {
+    TempDir dir;
+    FireEngine engine(1024, 768, 640);
+    std::string names;
+    for (int i = 0; i < 511; ++i)
+        names += "%A";
+    writeText(dir.file("motd.txt"), names + " 0 0 0\n");
+    ASSERT_TRUE(engine.openScript(dir.file("motd.txt").c_str()));
+    ManualClock clock;
+    auto message = engine.nextMessage(&clock);
+    EXPECT_EQ(message->count(), 1023) << "511 day names, cut";
+}
+
 TEST(MessageRows, aLineEndInASentenceStartsANewLineAndReadsBackAsOne) {
     EXPECT_EQ(scriptEntry("Gr\u00FC\u00DFe\naus K\u00F6ln", 2),
               "+Gr\u00FC\u00DFe-aus+K\u00F6ln 312 170 2000");
